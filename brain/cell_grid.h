@@ -1,0 +1,57 @@
+#pragma once
+// The brain's cells: a cube of N x N x N cells, three 0..255 channels each.
+// Each channel is one contiguous byte plane, x fastest, then y, then z, so a
+// generation walks memory in order and byte arithmetic gives "mod 256" free.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace brain {
+
+enum Channel : int { Red = 0, Green = 1, Blue = 2 };
+constexpr int kChannels = 3;
+
+class CellGrid {
+public:
+    // A grid of side n with every cell 0, or null when the memory cannot be
+    // had (the caller refuses the size instead of crashing).
+    static std::unique_ptr<CellGrid> allocate(int n) noexcept;
+    // Bytes a grid of side n needs; 0 when that overflows.
+    static std::size_t bytesFor(int n) noexcept;
+
+    ~CellGrid();
+    CellGrid(const CellGrid&) = delete;
+    CellGrid& operator=(const CellGrid&) = delete;
+
+    int size() const { return n_; }
+    std::size_t planeBytes() const { return plane_; }
+
+    std::uint8_t* plane(int channel) { return data_ + std::size_t(channel) * plane_; }
+    const std::uint8_t* plane(int channel) const { return data_ + std::size_t(channel) * plane_; }
+
+    // Row y of layer z; x indexes into it directly.
+    std::uint8_t* row(int channel, int y, int z) { return plane(channel) + offset(0, y, z); }
+    const std::uint8_t* row(int channel, int y, int z) const { return plane(channel) + offset(0, y, z); }
+
+    std::uint8_t at(int channel, int x, int y, int z) const { return plane(channel)[offset(x, y, z)]; }
+    void set(int channel, int x, int y, int z, std::uint8_t v) { plane(channel)[offset(x, y, z)] = v; }
+
+    // resetcells: every cell of every layer back to 0.
+    void clear();
+
+private:
+    CellGrid(int n, std::uint8_t* data, std::size_t plane) : n_(n), data_(data), plane_(plane) {}
+    std::size_t offset(int x, int y, int z) const
+    {
+        return (std::size_t(z) * std::size_t(n_) + std::size_t(y)) * std::size_t(n_) + std::size_t(x);
+    }
+
+    int n_;
+    std::uint8_t* data_;
+    std::size_t plane_;
+};
+
+// The number of cells in the pyramid: 1^2 + 2^2 + ... + dim^2.
+std::uint64_t sizeOfBrain(int dim);
+
+}  // namespace brain

@@ -1,0 +1,93 @@
+#pragma once
+// The program's port to the windowing toolkit. The program describes its
+// menus and controls as plain data, drives them through Host, and hears
+// about the user through EventSink, which the window implements.
+#include <string>
+#include <vector>
+
+#include "surface.h"
+
+namespace platform {
+
+struct MenuEntry {
+    std::string name;     // the program's name for it, e.g. "savebrain"
+    std::string caption;  // shown exactly as given: no access keys, no shortcuts
+    bool checked = false;
+    bool enabled = true;
+    std::vector<MenuEntry> items;  // a drop-down or submenu when not empty
+};
+
+enum class ControlKind { Label, TextBox, Button, FileList, Picture };
+
+struct ControlSpec {
+    std::string name;  // e.g. "Text1"
+    ControlKind kind = ControlKind::Label;
+    int left = 0, top = 0, width = 0, height = 0;
+    std::string text;         // caption or content
+    Colour colour = 0;        // labels: the text colour
+    int maxLength = 0;        // text boxes: 0 = no limit
+    bool readOnly = false;    // text boxes
+    std::string pattern;      // file lists, e.g. "*.brain"
+};
+
+// Key codes: Windows virtual-key numbers, which the key commands compare.
+namespace key {
+constexpr int Enter = 13, Shift = 16, Control = 17, Alt = 18;
+constexpr int Plus = 187, Minus = 189;           // the main keyboard's =/+ and -/_
+constexpr int KeypadPlus = 107, KeypadMinus = 109;
+}  // namespace key
+
+// Mouse buttons, as a set of bits.
+namespace mouse {
+constexpr int Left = 1, Right = 2, Middle = 4;
+}
+
+class EventSink {
+public:
+    virtual ~EventSink() = default;
+    virtual void activated() = 0;                          // the window first became active
+    virtual void mousePressed(int button, int x, int y) = 0;
+    virtual void mouseMoved(int buttons, int x, int y) = 0;
+    virtual void keyPressed(int code) = 0;                 // also for auto-repeat
+    virtual void menuChosen(const std::string& name) = 0;
+    virtual void buttonClicked(const std::string& name) = 0;
+    virtual void listSelected(const std::string& list, const std::string& entry) = 0;
+    virtual void surfaceResized(int width, int height) = 0;
+    virtual void closeRequested() = 0;
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Shows the window; from here on events reach the sink.
+    virtual void show() = 0;
+
+    // The window's retained drawing surface, the size of the client area.
+    virtual Surface& surface() = 0;
+
+    virtual std::string caption() const = 0;
+    virtual void setCaption(const std::string& text) = 0;
+
+    virtual void setMenuChecked(const std::string& name, bool checked) = 0;
+    virtual void setMenuEnabled(const std::string& name, bool enabled) = 0;
+
+    virtual void setVisible(const std::string& control, bool visible) = 0;
+    virtual std::string text(const std::string& control) const = 0;
+    virtual void setText(const std::string& control, const std::string& text) = 0;
+    // Reads a file list afresh from the working directory.
+    virtual void rereadFiles(const std::string& list) = 0;
+    // Shows pixels (colour numbers, row by row) in a picture box.
+    virtual void setPicture(const std::string& control, const Surface& picture) = 0;
+
+    // Handles every event waiting now, then returns.
+    virtual void processPendingEvents() = 0;
+    // Sleeps until an event arrives (or timeoutMs passes, when not negative),
+    // then handles what is waiting.
+    virtual void waitForEvents(int timeoutMs) = 0;
+    // True once the window has been closed or the program told to end.
+    virtual bool ended() const = 0;
+    virtual void end() = 0;
+};
+
+}  // namespace platform
