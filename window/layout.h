@@ -1,0 +1,23 @@
+#pragma once
+// The window's designed look: caption, client size, and every panel control
+// in its place, hidden until its panel opens.
+#include <string>
+#include <vector>
+
+#include "platform/host.h"
+
+namespace window {
+
+constexpr int kClientWidth = 574;
+constexpr int kClientHeight = 412;
+extern const char* const kDesignedCaption;
+
+std::vector<platform::ControlSpec> controlDesign();
+
+// The controls of each panel, in the order they are shown.
+extern const std::vector<std::string> kAboutPanel;
+extern const std::vector<std::string> kSavePanel;
+extern const std::vector<std::string> kLoadPanel;
+extern const std::vector<std::string> kColourPanel;
+
+}  // namespace window
