@@ -42,6 +42,19 @@ int buttonsOf(Qt::MouseButtons b)
            (b & Qt::MiddleButton ? mouse::Middle : 0);
 }
 
+// A label's text must show whole in its designed box: shrink the font
+// until the wrapped text fits.
+void fitText(QLabel* label, int width, int height)
+{
+    QFont font = label->font();
+    for (int px = 13; px >= 7; --px) {
+        font.setPixelSize(px);
+        label->setFont(font);
+        if (label->heightForWidth(width) <= height)
+            return;
+    }
+}
+
 // A panel control takes presses and moves over itself: none of them may
 // fall through to the drawing surface underneath.
 void keepMouse(QWidget* w)
@@ -382,6 +395,8 @@ private:
         }
         w->setObjectName(q(c.name));
         w->setGeometry(c.left, c.top, c.width, c.height);
+        if (c.kind == ControlKind::Label)
+            fitText(static_cast<QLabel*>(w), c.width, c.height);
         keepMouse(w);
         w->hide();
         controls_[c.name] = w;
