@@ -1,0 +1,79 @@
+// The program as the user drives it, headless: maze steps through the real
+// main loop, and one painted segment with Auto-Generating on.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "app/program.h"
+#include "platform/host.h"
+
+namespace {
+
+platform::Toolkit& toolkit()
+{
+    static int argc = 1;
+    static char name[] = "cerebrix-bench";
+    static char* argv[] = {name, nullptr};
+    static auto* kit = new platform::Toolkit(argc, argv);
+    return *kit;
+}
+
+std::unique_ptr<app::Program> startedProgram()
+{
+    auto program = std::make_unique<app::Program>(toolkit());
+    program->host().show();
+    program->drawing().activated();
+    program->host().waitForEvents(0);
+    return program;
+}
+
+// A box maze around the default grid, the mover inside, play on: every
+// turn of the main loop handles pending events, then runs one maze step.
+void BM_MazeStepsThroughMainLoop(benchmark::State& state)
+{
+    auto program = startedProgram();
+    window::Drawing& d = program->drawing();
+    d.surface().outline(d.originX, d.originY, d.originX + d.dimX - 1, d.originY + d.dimY - 1, platform::rgb(0, 200, 0));
+    d.canvases.line(d.originX, d.originY, d.originX + d.dimX - 1, d.originY, 0, 200, 0);
+    d.moverX = d.moverY = 5;
+    d.onCommand.at("cmove")();
+    for (auto _ : state)
+        d.turn();
+    state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// One mouse movement with the left button held at brain size N: the segment
+// is drawn, the canvases sampled and a whole generation computed.
+void BM_PaintedSegmentAutoGenerating(benchmark::State& state)
+{
+    auto program = startedProgram();
+    window::Drawing& d = program->drawing();
+    const int n = int(state.range(0));
+    d.dimX = d.dimY = d.dimZ = n;
+    d.layOutGrid();
+    d.paintEmptyGrid();
+    d.onCommand.at("autogon")();
+    d.onCommand.at("drawboutput")();
+    d.mousePressed(platform::mouse::Left, d.originX + 1, d.originY + 1);
+    int step = 0;
+    for (auto _ : state) {
+        const int x = d.originX + 1 + (step * 7) % (n - 2), y = d.originY + 1 + (step * 3) % (n - 2);
+        d.mouseMoved(platform::mouse::Left, x, y);
+        ++step;
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_MazeStepsThroughMainLoop)->MinTime(2.0);
+BENCHMARK(BM_PaintedSegmentAutoGenerating)->Arg(30)->Arg(200)->Arg(410)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
