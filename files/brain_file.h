@@ -1,0 +1,53 @@
+#pragma once
+// Reading and writing .brain files: a header record of ten numbers, then one
+// record per channel of every cell. A save never damages the file it replaces;
+// a load either yields a complete, checked brain or nothing at all.
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "brain/cell_grid.h"
+
+namespace files {
+
+// The header record's ten values, in file order.
+struct BrainHeader {
+    int dimX = 30, dimY = 30, dimZ = 30;
+    int drawRed = 128, drawGreen = 128, drawBlue = 128;
+    int moverX = 0, moverY = 0;
+    int moverStepY = 1, moverStepX = 1;
+};
+
+struct LoadedBrain {
+    BrainHeader header;
+    std::unique_ptr<brain::CellGrid> cells;
+};
+
+// error: plain words naming the file and the reason, ready to show the user.
+struct FileResult {
+    bool ok = false;
+    std::string error;
+};
+
+struct WriteOptions {
+    // Force the data to the disk before the new file takes the old one's place,
+    // so that a power cut leaves either the old or the new file, never a hole.
+    bool sync = true;
+};
+
+// Writes to a temporary file beside the target and renames it over the target
+// only when every byte is written and flushed. On failure the old file is
+// untouched and no temporary file remains. Refuses a header the reader would
+// refuse and a grid whose size differs from the header's sizes.
+FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
+                          const brain::CellGrid& cells, WriteOptions options = {});
+
+// Reads and checks the whole file into a new grid. On any problem `out` is
+// left without cells and the result says why.
+FileResult readBrainFile(const std::string& path, LoadedBrain& out);
+
+// The same from memory; nameForMessages stands for the file in messages.
+FileResult readBrainText(const char* data, std::size_t size, LoadedBrain& out,
+                         const std::string& nameForMessages);
+
+}  // namespace files

@@ -1,0 +1,191 @@
+// Loading: the header is read and checked, the file's length is weighed
+// against the size it claims, and only then is a grid allocated and filled.
+// Nothing reaches the caller unless the whole file was good.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "files/brain_file.h"
+#include "files/brain_header.h"
+#include "files/field_scanner.h"
+
+namespace files {
+
+using detail::FieldScanner;
+using detail::FieldStatus;
+
+namespace {
+
+// Big enough to make system calls rare, small enough to stay in the cache.
+constexpr std::size_t kReadChunk = std::size_t(1) << 20;
+
+class MemorySource : public detail::ChunkSource {
+public:
+    MemorySource(const char* data, std::size_t size) : data_(data), size_(size) {}
+    std::ptrdiff_t next(const char*& data) override
+    {
+        data = data_;
+        const std::size_t n = size_;
+        size_ = 0;
+        return std::ptrdiff_t(n);
+    }
+
+private:
+    const char* data_;
+    std::size_t size_;
+};
+
+class FileSource : public detail::ChunkSource {
+public:
+    FileSource(int fd, char* buffer) : fd_(fd), buffer_(buffer) {}
+    std::ptrdiff_t next(const char*& data) override
+    {
+        ssize_t n;
+        do
+            n = ::read(fd_, buffer_, kReadChunk);
+        while (n < 0 && errno == EINTR);
+        data = buffer_;
+        return n;
+    }
+
+private:
+    int fd_;
+    char* buffer_;
+};
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+FileResult refuse(const std::string& name, const std::string& why)
+{
+    return {false, "Cannot load \"" + name + "\": " + why + "."};
+}
+
+std::string cellName(std::uint64_t index, int channel, int n)
+{
+    static const char* const channels[] = {"red", "green", "blue"};
+    const std::uint64_t side = std::uint64_t(n);
+    return std::string("the ") + channels[channel] + " value of cell (" + std::to_string(index % side)
+        + ", " + std::to_string(index / side % side) + ", " + std::to_string(index / side / side) + ")";
+}
+
+std::string fieldProblem(FieldStatus status, const std::string& what, const FieldScanner& scanner)
+{
+    switch (status) {
+    case FieldStatus::Truncated:
+        return "the file ends before " + what;
+    case FieldStatus::Overflow:
+        return what + " is too large a number";
+    case FieldStatus::ReadError:
+        return std::string("reading failed: ") + std::strerror(scanner.readErrno());
+    default:
+        return what + " (at byte " + std::to_string(scanner.fieldStart() + 1)
+            + ") is not a whole decimal number";
+    }
+}
+
+// Its text would pass 6 EB; beyond it 6 n^3 would not fit 64 bits either.
+constexpr int kLargestSize = 1000000;
+
+// The least text a brain of side n can take: every cell field needs at least
+// a digit and a line end or comma.
+std::uint64_t leastCellBytes(int n)
+{
+    const std::uint64_t side = std::uint64_t(n);
+    return 6 * side * side * side;
+}
+
+FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, LoadedBrain& out,
+                 const std::string& name)
+{
+    out = LoadedBrain{};
+    FieldScanner scanner(source);
+
+    BrainHeader header;
+    for (int i = 0; i < detail::kHeaderFields; ++i) {
+        const FieldStatus status = scanner.next(detail::headerField(header, i));
+        if (status != FieldStatus::Ok)
+            return refuse(name, fieldProblem(status, detail::headerFieldName(i), scanner));
+    }
+    if (std::string problem = detail::headerProblem(header); !problem.empty())
+        return refuse(name, problem);
+
+    const int n = header.dimX;
+    if (n > kLargestSize)
+        return refuse(name, "its size " + std::to_string(n) + " is far larger than any brain file can hold");
+    const std::uint64_t have = totalBytes > scanner.offset() ? totalBytes - scanner.offset() : 0;
+    const std::uint64_t need = leastCellBytes(n);
+    if (have < need)
+        return refuse(name, "a brain of size " + std::to_string(n) + " needs at least "
+                                + std::to_string(need) + " bytes of cell values, but the file holds only "
+                                + std::to_string(have) + " after its header");
+    std::unique_ptr<brain::CellGrid> grid = brain::CellGrid::allocate(n);
+    if (!grid)
+        return refuse(name, "there is not enough memory for a brain of size " + std::to_string(n));
+
+    std::uint8_t* const planes[3] = {grid->plane(0), grid->plane(1), grid->plane(2)};
+    detail::CellStop stop;
+    const FieldStatus status = scanner.readCells(planes, grid->planeBytes(), stop);
+    if (status == FieldStatus::OutOfRange)
+        return refuse(name, cellName(stop.cell, stop.channel, n) + " is " + std::to_string(stop.value)
+                                + ", but it must lie in 0..255");
+    if (status != FieldStatus::Ok)
+        return refuse(name, fieldProblem(status, cellName(stop.cell, stop.channel, n), scanner));
+    // Whatever follows the last cell field is not part of the brain.
+    out.header = header;
+    out.cells = std::move(grid);
+    return {true, {}};
+}
+
+}  // namespace
+
+FileResult readBrainText(const char* data, std::size_t size, LoadedBrain& out,
+                         const std::string& nameForMessages)
+{
+    MemorySource source(data, data ? size : 0);
+    return parse(source, data ? size : 0, out, nameForMessages);
+}
+
+FileResult readBrainFile(const std::string& path, LoadedBrain& out)
+{
+    out = LoadedBrain{};
+    // Non-blocking, so that a pipe given a brain's name cannot hang the open.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0)
+        return refuse(path, std::string("the file cannot be opened: ") + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return refuse(path, std::string("the file cannot be examined: ") + std::strerror(errno));
+    if (S_ISDIR(st.st_mode))
+        return refuse(path, "it is a folder, not a file");
+    if (!S_ISREG(st.st_mode))
+        return refuse(path, "it is not an ordinary file");
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kReadChunk]);
+    if (!buffer)
+        return refuse(path, "there is not enough memory to read it");
+    FileSource source(fd.get(), buffer.get());
+    return parse(source, std::uint64_t(st.st_size), out, path);
+}
+
+}  // namespace files

@@ -1,0 +1,69 @@
+#pragma once
+// Splits brain-file text into numeric fields, chunk by chunk, so a file of any
+// size is read through a buffer of a few MiB. A field is an optional '-' and
+// one or more decimal digits, blanks allowed around them, ended by a comma or
+// a line end (LF, or CR LF). The end of the text never ends a field.
+#include <cstddef>
+#include <cstdint>
+
+namespace files::detail {
+
+// Where the bytes come from: one block of memory, or a file read in pieces.
+class ChunkSource {
+public:
+    virtual ~ChunkSource() = default;
+    // Points `data` at the next piece and returns its length: 0 at the end,
+    // -1 when reading failed (errno tells why).
+    virtual std::ptrdiff_t next(const char*& data) = 0;
+};
+
+enum class FieldStatus { Ok, Truncated, NotNumber, Overflow, OutOfRange, ReadError };
+
+// Where reading cells stopped, and on OutOfRange the number found there.
+struct CellStop {
+    std::size_t cell = 0;
+    int channel = 0;
+    int value = 0;
+};
+
+class FieldScanner {
+public:
+    explicit FieldScanner(ChunkSource& source) : source_(source) {}
+
+    // Any field whose number fits an int.
+    FieldStatus next(int& value);
+
+    // The red, green and blue fields of `count` cells in turn into the three
+    // planes, each a value in 0..255. On failure `stop` says where.
+    FieldStatus readCells(std::uint8_t* const planes[3], std::size_t count, CellStop& stop);
+
+    // Bytes consumed so far, i.e. where the next field starts.
+    std::uint64_t offset() const { return base_ + std::uint64_t(pos_ - chunk_); }
+    // Where the field that last came back (or failed) started.
+    std::uint64_t fieldStart() const { return fieldStart_; }
+    // errno of the failed read behind ReadError.
+    int readErrno() const { return readErrno_; }
+
+private:
+    static constexpr int kEnd = -1;
+    static constexpr int kFailed = -2;
+
+    int get()
+    {
+        if (pos_ == end_ && !refill())
+            return failed_ ? kFailed : kEnd;
+        return static_cast<unsigned char>(*pos_++);
+    }
+    bool refill();
+
+    ChunkSource& source_;
+    const char* chunk_ = nullptr;
+    const char* pos_ = nullptr;
+    const char* end_ = nullptr;
+    std::uint64_t base_ = 0;
+    std::uint64_t fieldStart_ = 0;
+    bool failed_ = false;
+    int readErrno_ = 0;
+};
+
+}  // namespace files::detail
