@@ -174,6 +174,10 @@ protected:
         e->accept();
     }
     void keyReleaseEvent(QKeyEvent* e) override { e->accept(); }
+    // Tab pressed on the surface is a key like any other for the program,
+    // not a move of the focus into an open panel; between the panel's own
+    // controls it still moves the focus.
+    bool focusNextPrevChild(bool next) override { return hasFocus() ? false : QWidget::focusNextPrevChild(next); }
 
 private:
     Surface& surface_;
@@ -424,6 +428,8 @@ Toolkit::Toolkit(int& argc, char** argv) : impl_(std::make_unique<Impl>())
     // One surface pixel is one screen pixel, whatever the screen's scaling.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    // Every movement is a painted segment of its own: none may be merged.
+    QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     impl_->app = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
 }

@@ -105,4 +105,40 @@ void LiveWindow::click(const char* button)
     settle(1);
 }
 
+void LiveWindow::clickThrough(Qt::MouseButton b, int x, int y)
+{
+    const QPoint at = view()->mapTo(mainWindow(), QPoint(x, y));
+    QTest::mousePress(mainWindow()->windowHandle(), b, Qt::NoModifier, at);
+    QTest::mouseRelease(mainWindow()->windowHandle(), b, Qt::NoModifier, at);
+    settle(1);
+}
+
+void LiveWindow::keyThrough(int qtKey)
+{
+    QTest::keyClick(mainWindow()->windowHandle(), Qt::Key(qtKey));
+    settle(1);
+}
+
+void LiveWindow::run(const QString& steps)
+{
+    static const QMap<QString, int> keys = {
+        {"X", Qt::Key_X},       {"Z", Qt::Key_Z},         {"P", Qt::Key_P},   {"Enter", Qt::Key_Return},
+        {"Plus", Qt::Key_Plus}, {"Minus", Qt::Key_Minus}, {"F1", Qt::Key_F1}, {"Tab", Qt::Key_Tab}};
+    for (const QString& step : steps.split(';', Qt::SkipEmptyParts)) {
+        const QStringList t = step.split(' ', Qt::SkipEmptyParts);
+        const QByteArray name = t.value(1).toLatin1();
+        const QPoint p = t.size() == 3 ? cell(t[1].toInt(), t[2].toInt()) : QPoint(500, 300);
+        if (t[0] == "menu") menu(name.constData());
+        else if (t[0] == "button") click(name.constData());
+        else if (t[0] == "key" && keys.contains(t[1])) key(keys[t[1]]);
+        else if (t[0] == "press") press(Qt::LeftButton, p.x(), p.y());
+        else if (t[0] == "rpress") press(Qt::RightButton, p.x(), p.y());
+        else if (t[0] == "drag") move(Qt::LeftButton, p.x(), p.y());
+        else if (t[0] == "drag2") move(Qt::LeftButton | Qt::RightButton, p.x(), p.y());
+        else if (t[0] == "hover") move(Qt::NoButton, p.x(), p.y());
+        else if (t[0] == "release") release(Qt::LeftButton, p.x(), p.y());
+        else qFatal("unknown step: %s", qPrintable(step));
+    }
+}
+
 }  // namespace testing_window

@@ -33,6 +33,19 @@ struct LiveWindow {
     void release(Qt::MouseButton b, int x, int y);
     void click(const char* button);
 
+    // The surface point of grid cell (x, y).
+    QPoint cell(int x, int y) { return {d().originX + x, d().originY + y}; }
+    // A click that goes through the window as the user's would: to a visible
+    // control under the point, or else to the surface.
+    void clickThrough(Qt::MouseButton b, int x, int y);
+    // A key press delivered to whichever widget has the keyboard focus.
+    void keyThrough(int qtKey);
+    // Runs steps separated by ';': "menu NAME", "button NAME", "key K" (X, Z,
+    // P, Enter, Plus, Minus, F1, Tab), and mouse steps at grid cell "X Y", or away
+    // from the grid without one: "press", "rpress" (right), "drag" (move with
+    // the left button), "drag2" (left and right), "hover" (no button), "release".
+    void run(const QString& steps);
+
     std::unique_ptr<app::Program> program;
 };
 
