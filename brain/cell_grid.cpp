@@ -1,5 +1,7 @@
 #include "cell_grid.h"
 
+#include <sys/mman.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -23,21 +25,41 @@ std::unique_ptr<CellGrid> CellGrid::allocate(int n) noexcept
     const std::size_t bytes = bytesFor(n);
     if (bytes == 0)
         return nullptr;
-    // calloc hands large blocks over as fresh zero pages: no clearing pass.
-    auto* data = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
-    if (!data)
-        return nullptr;
+    // Fresh pages from the system read as zero: no clearing pass. A large
+    // brain has its pages handed over at once, in one go: left to fault in
+    // one by one (twice each: read, then written), they would stall the
+    // first generation for several times as long.
+    std::uint8_t* data = nullptr;
+    const bool mapped = bytes >= kMapFrom;
+    if (mapped) {
+        void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (p == MAP_FAILED)
+            return nullptr;
+        data = static_cast<std::uint8_t*>(p);
+    } else {
+        data = static_cast<std::uint8_t*>(std::calloc(bytes, 1));
+        if (!data)
+            return nullptr;
+    }
     auto* grid = new (std::nothrow) CellGrid(n, data, bytes / kChannels);
     if (!grid) {
-        std::free(data);
+        release(data, bytes);
         return nullptr;
     }
     return std::unique_ptr<CellGrid>(grid);
 }
 
+void CellGrid::release(std::uint8_t* data, std::size_t bytes)
+{
+    if (bytes >= kMapFrom)
+        ::munmap(data, bytes);
+    else
+        std::free(data);
+}
+
 CellGrid::~CellGrid()
 {
-    std::free(data_);
+    release(data_, plane_ * kChannels);
 }
 
 void CellGrid::clear()

@@ -41,6 +41,9 @@ public:
 
 private:
     CellGrid(int n, std::uint8_t* data, std::size_t plane) : n_(n), data_(data), plane_(plane) {}
+    // Grids from this size on are mapped from the system directly.
+    static constexpr std::size_t kMapFrom = std::size_t(8) << 20;
+    static void release(std::uint8_t* data, std::size_t bytes);
     std::size_t offset(int x, int y, int z) const
     {
         return (std::size_t(z) * std::size_t(n_) + std::size_t(y)) * std::size_t(n_) + std::size_t(x);

@@ -56,6 +56,7 @@ void BM_PaintedSegmentAutoGenerating(benchmark::State& state)
     d.onCommand.at("autogon")();
     d.onCommand.at("drawboutput")();
     d.mousePressed(platform::mouse::Left, d.originX + 1, d.originY + 1);
+    d.mouseMoved(platform::mouse::Left, d.originX + 2, d.originY + 2);  // allocates the brain at its size
     int step = 0;
     for (auto _ : state) {
         const int x = d.originX + 1 + (step * 7) % (n - 2), y = d.originY + 1 + (step * 3) % (n - 2);

@@ -78,7 +78,13 @@ INSTANTIATE_TEST_SUITE_P(Sizes, EngineMatchesOracle,
                                          OracleCase{34, 3, true}, OracleCase{63, 3, false}, OracleCase{64, 2, true},
                                          OracleCase{65, 2, false}, OracleCase{66, 2, true}, OracleCase{100, 2, true},
                                          OracleCase{161, 2, true}, OracleCase{200, 2, false},
-                                         OracleCase{410, 1, true}));
+                                         OracleCase{410, 1, true}),
+                         [](const testing::TestParamInfo<OracleCase>& info) {
+                             std::string name = std::to_string(info.param.n);
+                             name.insert(0, 1, 'N');
+                             name.append(info.param.upper ? "_loaded" : "_fresh");
+                             return name;
+                         });
 
 TEST(Generation, SinglePointGrowsBinomially)
 {
