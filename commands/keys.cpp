@@ -14,15 +14,6 @@ using platform::key::Enter;
 using platform::key::Minus;
 using platform::key::Plus;
 
-void endPlay(window::Drawing& d)
-{
-    d.playMode = 0;
-    d.menus.setChecked("cmove", false);
-    d.menus.setChecked("playoff", true);
-    d.menus.setEnabled("options", true);
-    d.menus.setEnabled("choosecolor", true);
-}
-
 // Grows or shrinks the brain to n: play ends, the grid is laid out afresh and
 // emptied, and the arrays follow with the next generation.
 void resize(window::Drawing& d, int n)

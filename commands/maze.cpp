@@ -92,6 +92,11 @@ void stopPlay(window::Drawing& d)
 {
     if (d.playMode == 1)
         d.inputvalues();
+    endPlay(d);
+}
+
+void endPlay(window::Drawing& d)
+{
     d.playMode = 0;
     d.menus.setChecked("cmove", false);
     d.menus.setChecked("playoff", true);

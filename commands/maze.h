@@ -12,5 +12,8 @@ void mazestep(window::Drawing& d);
 // "Computer moves in maze" and "Playmode off".
 void startPlay(window::Drawing& d);
 void stopPlay(window::Drawing& d);
+// Play off, as a size change or leaving the input layer ends it: the mode,
+// its check marks, and the menus play had disabled.
+void endPlay(window::Drawing& d);
 
 }  // namespace commands
