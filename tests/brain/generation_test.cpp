@@ -1,7 +1,6 @@
 // The engine against the plain 32-bit transcription, and the worked numbers.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <random>
 
 #include "brain/generation.h"
@@ -94,32 +93,6 @@ TEST(Generation, SinglePointGrowsBinomially)
     // Each generation adds into the last one's values.
     for (int expected : {1, 10, 55, 220, 203})
         EXPECT_EQ(brain::generate(*grid).red, expected);
-}
-
-TEST(Generation, FirstLayersOfOnePoint)
-{
-    auto grid = CellGrid::allocate(10);
-    grid->set(brain::Red, 5, 5, 0, 1);
-    brain::generate(*grid);
-    for (auto [x, y] : {std::pair{5, 5}, {6, 5}, {5, 6}, {6, 6}})
-        EXPECT_EQ(grid->at(brain::Red, x, y, 1), 1);
-    const int layer2[2][3] = {{1, 2, 1}, {2, 4, 2}};
-    for (int row = 0; row < 2; ++row)
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(grid->at(brain::Red, 5 + i, 5 + row, 2), layer2[row][i]);
-    EXPECT_EQ(grid->at(brain::Green, 6, 6, 2), 0);
-}
-
-TEST(Generation, AllOnesGiveFourToThePower)
-{
-    for (int n : {2, 3, 4, 5, 10}) {
-        auto grid = CellGrid::allocate(n);
-        std::memset(grid->row(brain::Blue, 0, 0), 1, std::size_t(n * n));
-        int expected = 1;
-        for (int k = 1; k < n; ++k)
-            expected = expected * 4 % 256;
-        EXPECT_EQ(brain::generate(*grid).blue, expected) << "size " << n;
-    }
 }
 
 }  // namespace

@@ -1,102 +1,104 @@
 #pragma once
-// Shared by the brain-file tests: a scratch folder, whole-file reads, and
-// brains and brain texts built independently of the code under test.
-#include <dirent.h>
-#include <unistd.h>
+// Shared by the brain-file tests and the fuzzer: a scratch folder, brains and
+// brain texts made without the code under test, a comparison of brains, and a
+// reader fed in pieces the way a file arrives.
+#include <stdlib.h>
 
-#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
-#include <string>
+#include <stdexcept>
+#include <string_view>
 #include <vector>
 
-#include "brain/cell_grid.h"
-#include "files/brain_file.h"
+#include "files/brain_header.h"
+#include "files/field_scanner.h"
 
 namespace files::test {
 
+namespace fs = std::filesystem;
+
 // A fresh folder, removed with everything in it afterwards.
-class ScratchDir {
-public:
+struct ScratchDir {
+    std::string path = fs::temp_directory_path() / "brainfile-XXXXXX";
     ScratchDir()
     {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/brainfile-XXXXXX";
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+        if (!::mkdtemp(path.data()))
+            throw std::runtime_error("cannot make a scratch folder");
     }
     ~ScratchDir()
     {
-        if (!path_.empty())
-            (void)std::system(("chmod -R u+rwx '" + path_ + "' && rm -rf '" + path_ + "'").c_str());
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
     }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-    // Names in the folder, "." and ".." left out.
-    std::vector<std::string> entries() const { return list(path_); }
-
-    static std::vector<std::string> list(const std::string& folder)
-    {
-        std::vector<std::string> names;
-        if (DIR* d = ::opendir(folder.c_str())) {
-            while (dirent* e = ::readdir(d)) {
-                std::string n = e->d_name;
-                if (n != "." && n != "..")
-                    names.push_back(n);
-            }
-            ::closedir(d);
-        }
-        return names;
-    }
-
-private:
-    std::string path_;
+    std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
 inline std::string slurp(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
 }
 
-inline void spit(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A grid of side n whose cells follow a fixed pseudo-random pattern that
-// covers 1-, 2- and 3-digit values.
-inline std::unique_ptr<brain::CellGrid> patternGrid(int n, unsigned seed = 1)
+// A grid of side n holding every value 0..255, different in each channel.
+inline std::unique_ptr<brain::CellGrid> patternGrid(int n)
 {
     auto grid = brain::CellGrid::allocate(n);
-    unsigned s = seed * 2654435761u + 12345u;
     for (int c = 0; c < 3; ++c)
-        for (std::size_t i = 0; i < grid->planeBytes(); ++i) {
-            s = s * 1103515245u + 12345u;
-            grid->plane(c)[i] = std::uint8_t(s >> 16);
-        }
+        for (std::size_t i = 0; i < grid->planeBytes(); ++i)
+            grid->plane(c)[i] = std::uint8_t(i * 37 + std::size_t(c) * 101 + std::size_t(n));
     return grid;
 }
 
-inline BrainHeader headerOfSize(int n)
-{
-    BrainHeader h;
-    h.dimX = h.dimY = h.dimZ = n;
-    return h;
-}
-
-// A brain text from a header line and a value for every field that follows,
-// each ended by `eol`.
-inline std::string brainText(const std::string& header, int n, int value = 7,
-                             const std::string& eol = "\r\n")
+// The header line, then the 3 n^3 cell fields, field i holding (250 + i) % 256
+// so that values of one, two and three digits all occur; each ended by `eol`.
+inline std::string brainText(const std::string& header, int n, const std::string& eol = "\r\n")
 {
     std::string text = header + eol;
     for (int i = 0; i < 3 * n * n * n; ++i)
-        text += std::to_string((value + i) % 256) + eol;
+        text += std::to_string((250 + i) % 256) + eol;
     return text;
+}
+
+inline bool sameBrain(const LoadedBrain& a, const LoadedBrain& b)
+{
+    bool same = a.cells && b.cells && a.cells->size() == b.cells->size();
+    for (int i = 0; same && i < detail::kHeaderFields; ++i)
+        same = detail::headerField(a.header, i) == detail::headerField(b.header, i);
+    for (int c = 0; same && c < 3; ++c)
+        same = std::memcmp(a.cells->plane(c), b.cells->plane(c), a.cells->planeBytes()) == 0;
+    return same;
+}
+
+// Reads the fields of a brain as a file is read: `piece` bytes at a time into
+// one reused buffer, so that fields and blocks split wherever a read may split
+// them, and bytes past the piece just read are stale ones of the piece before.
+// The header's rules are not checked.
+inline bool readInPieces(const char* data, std::size_t size, std::size_t piece, LoadedBrain& out)
+{
+    struct Pieces : detail::ChunkSource {
+        std::string_view rest;
+        std::vector<char> buffer;
+        Pieces(std::string_view text, std::size_t bytes) : rest(text), buffer(bytes) {}
+        std::ptrdiff_t next(const char*& d) override
+        {
+            const std::size_t n = rest.copy(buffer.data(), buffer.size());
+            rest.remove_prefix(n);
+            d = buffer.data();
+            return std::ptrdiff_t(n);
+        }
+    } source({data, size}, piece);
+    detail::FieldScanner scanner(source);
+    for (int i = 0; i < detail::kHeaderFields; ++i)
+        if (scanner.next(detail::headerField(out.header, i)) != detail::FieldStatus::Ok)
+            return false;
+    if (!(out.cells = brain::CellGrid::allocate(out.header.dimX)))
+        return false;
+    std::uint8_t* const planes[3] = {out.cells->plane(0), out.cells->plane(1), out.cells->plane(2)};
+    detail::CellStop stop;
+    return scanner.readCells(planes, out.cells->planeBytes(), stop) == detail::FieldStatus::Ok;
 }
 
 }  // namespace files::test

@@ -2,9 +2,8 @@
 
 #include <QAbstractButton>
 #include <QMouseEvent>
-#include <QTest>
 
-namespace testing_window {
+namespace {
 
 platform::Toolkit& toolkit()
 {
@@ -16,9 +15,11 @@ platform::Toolkit& toolkit()
     return *kit;
 }
 
+}  // namespace
+
 LiveWindow::LiveWindow() : program(std::make_unique<app::Program>(toolkit()))
 {
-    program->host().show();
+    host().show();
     settle();
     if (!d().started)
         d().activated();
@@ -33,25 +34,23 @@ LiveWindow::~LiveWindow()
 
 QMainWindow* LiveWindow::mainWindow() const
 {
-    return qobject_cast<QMainWindow*>(view()->window());
-}
-
-QWidget* LiveWindow::view() const
-{
     for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* mw = qobject_cast<QMainWindow*>(w); mw && mw->isVisible())
-            return mw->centralWidget();
-    return nullptr;
+            return mw;
+    qFatal("no program window is shown");
 }
 
-QWidget* LiveWindow::control(const char* name) const
+std::pair<platform::Colour, platform::Colour> LiveWindow::colourAt(QPoint p)
 {
-    return view()->findChild<QWidget*>(name);
+    const auto& pl = d().canvases.plane;
+    const auto channel = [&](int c) { return int(pl[c].point(p.x(), p.y())); };
+    return {surface().point(p.x(), p.y()), platform::rgb(channel(0), channel(1), channel(2))};
 }
 
-QAction* LiveWindow::action(const char* name) const
+void LiveWindow::setColour(platform::Colour c)
 {
-    return mainWindow()->menuBar()->findChild<QAction*>(name);
+    std::tie(d().drawRed, d().drawGreen, d().drawBlue) = std::tuple(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16));
+    d().drawswatch();
 }
 
 void LiveWindow::settle(int turns)
@@ -61,84 +60,38 @@ void LiveWindow::settle(int turns)
     host().waitForEvents(0);  // also hands every change to the screen
 }
 
-void LiveWindow::menu(const char* name)
-{
-    QAction* a = action(name);
-    if (a)
-        a->trigger();
-    settle(1);
-}
-
-void LiveWindow::key(int qtKey, Qt::KeyboardModifiers mods)
-{
-    QTest::keyPress(view(), Qt::Key(qtKey), mods);
-    settle(1);
-}
-
-void LiveWindow::press(Qt::MouseButton b, int x, int y)
-{
-    QMouseEvent e(QEvent::MouseButtonPress, QPointF(x, y), view()->mapToGlobal(QPointF(x, y)), b, b, Qt::NoModifier);
-    QApplication::sendEvent(view(), &e);
-    settle(1);
-}
-
-void LiveWindow::move(Qt::MouseButtons held, int x, int y)
-{
-    QMouseEvent e(QEvent::MouseMove, QPointF(x, y), view()->mapToGlobal(QPointF(x, y)), Qt::NoButton, held,
-                  Qt::NoModifier);
-    QApplication::sendEvent(view(), &e);
-    settle(1);
-}
-
-void LiveWindow::release(Qt::MouseButton b, int x, int y)
-{
-    QMouseEvent e(QEvent::MouseButtonRelease, QPointF(x, y), view()->mapToGlobal(QPointF(x, y)), b, Qt::NoButton,
-                  Qt::NoModifier);
-    QApplication::sendEvent(view(), &e);
-    settle(1);
-}
-
-void LiveWindow::click(const char* button)
-{
-    if (auto* b = qobject_cast<QAbstractButton*>(control(button)))
-        b->click();
-    settle(1);
-}
-
-void LiveWindow::clickThrough(Qt::MouseButton b, int x, int y)
-{
-    const QPoint at = view()->mapTo(mainWindow(), QPoint(x, y));
-    QTest::mousePress(mainWindow()->windowHandle(), b, Qt::NoModifier, at);
-    QTest::mouseRelease(mainWindow()->windowHandle(), b, Qt::NoModifier, at);
-    settle(1);
-}
-
-void LiveWindow::keyThrough(int qtKey)
-{
-    QTest::keyClick(mainWindow()->windowHandle(), Qt::Key(qtKey));
-    settle(1);
-}
-
 void LiveWindow::run(const QString& steps)
 {
-    static const QMap<QString, int> keys = {
-        {"X", Qt::Key_X},       {"Z", Qt::Key_Z},         {"P", Qt::Key_P},   {"Enter", Qt::Key_Return},
-        {"Plus", Qt::Key_Plus}, {"Minus", Qt::Key_Minus}, {"F1", Qt::Key_F1}, {"Tab", Qt::Key_Tab}};
     for (const QString& step : steps.split(';', Qt::SkipEmptyParts)) {
         const QStringList t = step.split(' ', Qt::SkipEmptyParts);
+        const QString what = t.value(0);
         const QByteArray name = t.value(1).toLatin1();
-        const QPoint p = t.size() == 3 ? cell(t[1].toInt(), t[2].toInt()) : QPoint(500, 300);
-        if (t[0] == "menu") menu(name.constData());
-        else if (t[0] == "button") click(name.constData());
-        else if (t[0] == "key" && keys.contains(t[1])) key(keys[t[1]]);
-        else if (t[0] == "press") press(Qt::LeftButton, p.x(), p.y());
-        else if (t[0] == "rpress") press(Qt::RightButton, p.x(), p.y());
-        else if (t[0] == "drag") move(Qt::LeftButton, p.x(), p.y());
-        else if (t[0] == "drag2") move(Qt::LeftButton | Qt::RightButton, p.x(), p.y());
-        else if (t[0] == "hover") move(Qt::NoButton, p.x(), p.y());
-        else if (t[0] == "release") release(Qt::LeftButton, p.x(), p.y());
+        const QPointF p = t.size() == 3 ? QPointF(cell(t[1].toInt(), t[2].toInt())) : QPointF(500, 300);
+        const auto mouse = [&](QEvent::Type type, Qt::MouseButton b, Qt::MouseButtons held) {
+            QMouseEvent e(type, p, view()->mapToGlobal(p), b, held, Qt::NoModifier);
+            QApplication::sendEvent(view(), &e);
+        };
+        QAction* item = what == "menu" ? action(name.constData()) : nullptr;
+        auto* button = what == "button" ? qobject_cast<QAbstractButton*>(control(name.constData())) : nullptr;
+        QWidget* target = what == "click" ? control(name.constData()) : nullptr;
+        const QKeySequence keys(what == "key" || what == "type" ? t.value(1) : QString(), QKeySequence::PortableText);
+        const QKeyCombination key = keys.count() == 1 ? keys[0] : QKeyCombination(Qt::Key_unknown);
+        if (item) item->trigger();
+        else if (button) button->click();
+        else if (target)
+            QTest::mouseClick(mainWindow()->windowHandle(), Qt::LeftButton, {},
+                              target->mapTo(mainWindow(), target->rect().center()));
+        else if (key.key() != Qt::Key_unknown && what == "key")
+            QTest::keyPress(view(), key.key(), key.keyboardModifiers());
+        else if (key.key() != Qt::Key_unknown)
+            QTest::keyClick(mainWindow()->windowHandle(), key.key(), key.keyboardModifiers());
+        else if (what == "press") mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+        else if (what == "rpress") mouse(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton);
+        else if (what == "drag") mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton);
+        else if (what == "drag2") mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton | Qt::RightButton);
+        else if (what == "hover") mouse(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
+        else if (what == "release") mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
         else qFatal("unknown step: %s", qPrintable(step));
+        settle(1);
     }
 }
-
-}  // namespace testing_window
