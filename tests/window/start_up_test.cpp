@@ -68,6 +68,32 @@ private slots:
         w.run("menu quit");  // ends at once
         QVERIFY(w.host().ended());
     }
+
+    // Resizing the window by hand keeps everything painted and the grid in
+    // place; the canvases always cover the surface; the swatch follows the
+    // new height when next painted.
+    void windowResize()
+    {
+        LiveWindow w;
+        w.run("press 0 0; drag 29 29");
+        const uint grey = rgb(128, 128, 128);
+        for (QSize size : {QSize(300, 200), QSize(900, 700), QSize(574, 412)}) {
+            w.mainWindow()->resize(size.width(), w.mainWindow()->height() - w.surface().height() + size.height());
+            w.run("");
+            QCOMPARE(w.surface().width(), size.width());
+            QCOMPARE(w.d().originX, 272);
+            for (const auto& canvas : w.d().canvases.plane)
+                QVERIFY(canvas.width() >= w.surface().width() && canvas.height() >= w.surface().height());
+            if (size.width() > 301) {
+                QCOMPARE(w.surface().point(273, 192), grey);
+                QCOMPARE(w.surface().point(301, 220), grey);
+            }
+        }
+        w.mainWindow()->resize(574, w.mainWindow()->height() - 412 + 600);
+        w.run("key F1");
+        QCOMPARE(w.surface().point(60, 300), grey);  // swatch centred on 300
+        QCOMPARE(w.surface().point(60, 206), grey);  // the old one stays
+    }
 };
 
 QTEST_APPLESS_MAIN(StartUpTest)
