@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libx11-dev
           libgtest-dev libbenchmark-dev xvfb xauth xfonts-base clang libclang-rt-14-dev)
 
 install_missing() {
