@@ -2,12 +2,32 @@
 
 #include <sys/mman.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
 
 namespace brain {
+namespace {
+
+// Memory the system could hand out now without swapping, in bytes; the
+// largest value when it cannot tell.
+std::size_t availableMemory()
+{
+    std::FILE* f = std::fopen("/proc/meminfo", "r");
+    if (!f)
+        return std::numeric_limits<std::size_t>::max();
+    char line[128];
+    unsigned long long kib = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, f))
+        found = std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1;
+    std::fclose(f);
+    return found ? std::size_t(kib) * 1024 : std::numeric_limits<std::size_t>::max();
+}
+
+}  // namespace
 
 std::size_t CellGrid::bytesFor(int n) noexcept
 {
@@ -32,6 +52,10 @@ std::unique_ptr<CellGrid> CellGrid::allocate(int n) noexcept
     std::uint8_t* data = nullptr;
     const bool mapped = bytes >= kMapFrom;
     if (mapped) {
+        // Populating more than the machine has free would not fail here: the
+        // system would kill the program later instead. Refuse it now.
+        if (bytes > availableMemory())
+            return nullptr;
         void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
         if (p == MAP_FAILED)
             return nullptr;
