@@ -31,9 +31,8 @@ void Drawing::startUp()
     drawRed = drawGreen = drawBlue = 128;
     const platform::Colour grey = rgb(drawRed, drawGreen, drawBlue);
     needsRealloc = 1;
-    surface().fillRect(originX, originY, originX + dimX - 1, originY + dimY - 1, 0);
     canvases.cover(surface().width(), surface().height());
-    canvases.fillRect(originX, originY, originX + dimX - 1, originY + dimY - 1, 0, 0, 0);
+    paintEmptyGrid();
     drawswatch(grey);
     // resetcells: the arrays were allocated just now, every cell reads 0.
     lastX = lastY = -1;
