@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 namespace brain {
@@ -146,7 +147,12 @@ Apex generate(CellGrid& grid)
             sync.arriveAndWait();
         }
     };
-    std::thread helper(half, 1);
+    std::thread helper;
+    try {
+        helper = std::thread(half, 1);
+    } catch (const std::system_error&) {
+        return generateSingleThreaded(grid);  // no thread to be had: nothing done yet
+    }
     half(0);
     helper.join();
     return apexOf(grid);
