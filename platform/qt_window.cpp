@@ -129,8 +129,6 @@ public:
             sinceFlush_.start();
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-        if (closed_)
-            return;
     }
     void waitForEvents(int timeoutMs) override
     {
