@@ -3,8 +3,6 @@
 
 #include "commands/number_text.h"
 
-namespace {
-
 TEST(ComponentFromText, ReadsTheLeadingNumber)
 {
     const std::pair<const char*, int> cases[] = {  // text, value; -1: refused, the component keeps its value
@@ -24,5 +22,3 @@ TEST(ComponentFromText, ReadsTheLeadingNumber)
     for (auto [text, value] : cases)
         EXPECT_EQ(commands::componentFromText(text), value < 0 ? std::nullopt : std::optional(value)) << '"' << text << '"';
 }
-
-}  // namespace

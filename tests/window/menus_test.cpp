@@ -1,75 +1,66 @@
-// The menus as the mode commands, the panels, keys and play change them, and
-// the About panel.
-
+// The menus as the mode commands, the panels, keys and play change them; the
+// About panel and the right-button pick.
 #include "live_window.h"
 
 class MenusTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void states_data()
-    {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("enabled");  // of: options playoptions choosecolor about savebrain
-        QTest::addColumn<QString>("checked");  // every checked item, in name order
-        const QString all = "options playoptions choosecolor about", start = "autogoff drawchosen playoff styletwo";
-        // Each mode group is a radio group; each command sets its mode.
-        const QString away = "menu autogon;menu drawboutput;menu styleone;menu stylethree";
-        QTest::newRow("modes away") << away << all << "autogon drawboutput playoff stylethree";
-        QTest::newRow("modes back") << away + ";menu autogoff;menu drawchosen;menu styletwo;menu waqs" << all << start;
-        QTest::newRow("about") << "menu about" << "about" << start;
-        QTest::newRow("about, press") << "menu about;press" << all << start;
-        QTest::newRow("about during play, press") << "menu cmove;menu about;press" << "playoptions about savebrain"
-                                                  << "autogoff cmove drawchosen styletwo";
-        QTest::newRow("about on a higher layer, press") << "key X;menu about;press" << "options choosecolor about" << start;
-        QTest::newRow("about, any key") << "menu about;key F1" << "playoptions about" << start;
-        QTest::newRow("colour panel") << "menu choosecolor" << "" << start;
-        QTest::newRow("colour panel, cancel") << "menu choosecolor;button Command6" << all << start;
-        QTest::newRow("colour panel on a higher layer, done")
-            << "key X;menu choosecolor;button Command5" << "options choosecolor about" << start;
-        // (A maze step generates, so play enables "Save Brain".)
-        QTest::newRow("play") << "menu cmove" << "playoptions about savebrain" << "autogoff cmove drawchosen styletwo";
-        QTest::newRow("play, off") << "menu cmove;menu playoff" << all + " savebrain" << start;
-        QTest::newRow("play, X") << "menu cmove;key X" << "options choosecolor about savebrain" << start;
-        QTest::newRow("play unreachable on a higher layer") << "key X;menu cmove" << "options choosecolor about" << start;
-        QTest::newRow("play, enter, plus") << "menu cmove;key Enter;key +" << all << start;
-    }
     void states()
     {
-        QFETCH(QString, steps);
-        QFETCH(QString, enabled);
-        QFETCH(QString, checked);
-        LiveWindow w;
-        w.run(steps);
-        for (const char* item : {"options", "playoptions", "choosecolor", "about", "savebrain"}) {
-            const bool wanted = enabled.split(' ').contains(item);
-            QVERIFY2(w.action(item)->isEnabled() == wanted && w.d().menus.enabled(item) == wanted, item);
+        const QString all = "options playoptions choosecolor about", start = "autogoff drawchosen playoff styletwo";
+        const QString played = "autogoff cmove drawchosen styletwo", higher = "options choosecolor about";
+        // Steps; which of options, playoptions, choosecolor, about and
+        // savebrain are enabled; every checked item, in name order.
+        const std::tuple<const char*, QString, QString> rows[] = {
+            // Each mode group is a radio group; each command sets its mode.
+            {"menu autogon;menu drawboutput;menu styleone;menu stylethree;menu autogoff;menu waqs", all,
+             "autogoff drawboutput playoff stylethree"},
+            {"menu about", "about", start},
+            {"menu cmove;menu about;press", "playoptions about savebrain", played},
+            {"key X;menu about;press", higher, start},
+            {"menu about;key F1", "playoptions about", start},
+            {"menu choosecolor", "", start},
+            {"menu choosecolor;click Command6", all, start},
+            {"key X;menu choosecolor;click Command5", higher, start},
+            // A maze step generates, so play enables "Save Brain".
+            {"menu cmove", "playoptions about savebrain", played},
+            {"menu cmove;menu playoff", all + " savebrain", start},
+            {"menu cmove;key X", higher + " savebrain", start},
+        };
+        for (const auto& [steps, enabled, checked] : rows) {
+            LiveWindow w(steps);
+            w.run(steps);
+            QStringList on, ticked;
+            for (const char* item : {"options", "playoptions", "choosecolor", "about", "savebrain"})
+                if (w.action(item)->isEnabled() && w.d().menus.enabled(item))
+                    on << item;
+            for (QAction* a : w.mainWindow()->menuBar()->findChildren<QAction*>())
+                if (a->isChecked() && w.d().menus.checked(a->objectName().toStdString()))
+                    ticked << a->objectName();
+            ticked.sort();
+            QCOMPARE(steps + (": " + on.join(' ') + " / " + ticked.join(' ')),
+                     steps + (": " + enabled + " / " + checked));
         }
-        QStringList checkedItems;
-        for (QAction* a : w.mainWindow()->menuBar()->findChildren<QAction*>())
-            if (a->isChecked() && w.d().menus.checked(a->objectName().toStdString()))
-                checkedItems << a->objectName();
-        checkedItems.sort();
-        QCOMPARE(checkedItems.join(' '), checked);
-        const auto& d = w.d();
-        QCOMPARE(QList<int>({d.autoGenerate, d.drawMode, d.playMode}),
-                 QList<int>({checked.contains("autogon"), checked.contains("drawboutput"), checked.contains("cmove")}));
     }
 
-    void aboutPanel()
+    void aboutPanelAndPick()
     {
         LiveWindow w;
-        w.run("menu about");
-        QVERIFY(w.control("Label6")->isVisible() && w.control("Picture1")->isVisible());
         // A press on the panel's own controls stays with them.
-        w.run("click Picture1;click Label6");
-        QVERIFY(w.d().aboutOpen());
+        w.run("menu about;click Picture1;click Label6");
+        QVERIFY(w.d().aboutOpen() && w.control("Label6")->isVisible() && w.control("Picture1")->isVisible());
         // The press that closes it does nothing else: no pick, no stroke.
+        w.d().canvases.setPoint(w.cell(3, 20).x(), w.cell(3, 20).y(), 7, 8, 9);
         w.run("rpress 3 20");
         QVERIFY(!w.d().aboutOpen() && !w.control("Label6")->isVisible() && !w.control("Picture1")->isVisible());
         QCOMPARE(w.d().drawRed, 128);
         w.run("menu about;press 3 20");
         QCOMPARE(w.d().lastX, -1);
+        // The pick reads the canvases (the window there is black), and the swatch follows.
+        w.run("rpress 3 20");
+        QCOMPARE(w.colour(), platform::rgb(7, 8, 9));
+        QCOMPARE(w.surface().point(60, 206), platform::rgb(7, 8, 9));
     }
 };
 
