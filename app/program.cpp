@@ -15,7 +15,6 @@ Program::Program(platform::Toolkit& toolkit)
     design.clientHeight = window::kClientHeight;
     design.menus = window::menuDesign();
     design.controls = window::controlDesign();
-    files::addControls(design.controls);
     host_ = toolkit.openWindow(design, drawing_);
     drawing_.attach(*host_);
     commands::install(drawing_);

@@ -18,15 +18,15 @@ Span clip(int first, int count, int origin, int limit)
 int limitX(const platform::Surface& window, const Canvases& canvases)
 {
     int w = window.width();
-    for (const auto& p : canvases.plane)
-        w = std::min(w, p.width());
+    for (int c = 0; c < kChannels; ++c)
+        w = std::min(w, canvases.plane(c).width());
     return w;
 }
 int limitY(const platform::Surface& window, const Canvases& canvases)
 {
     int h = window.height();
-    for (const auto& p : canvases.plane)
-        h = std::min(h, p.height());
+    for (int c = 0; c < kChannels; ++c)
+        h = std::min(h, canvases.plane(c).height());
     return h;
 }
 
@@ -38,7 +38,7 @@ void sampleInput(CellGrid& grid, const Canvases& canvases, const platform::Surfa
     const Span xs = clip(0, n, origin.x, limitX(window, canvases));
     const Span ys = clip(0, n, origin.y, limitY(window, canvases));
     for (int c = 0; c < kChannels; ++c) {
-        const platform::Surface& canvas = canvases.plane[c];
+        const platform::Surface& canvas = canvases.plane(c);
         for (int y = ys.from; y < ys.to; ++y) {
             const platform::Colour* src = canvas.row(origin.y + y) + origin.x;
             std::uint8_t* dst = grid.row(c, y, 0);
@@ -56,26 +56,23 @@ void displayLayer(const CellGrid& grid, int z, platform::Surface& window, Canvas
     const Span ys = clip(z, n, origin.y, limitY(window, canvases));
     if (xs.from >= xs.to || ys.from >= ys.to)
         return;
+    const int x1 = origin.x + xs.from, x2 = origin.x + xs.to - 1;
     for (int y = ys.from; y < ys.to; ++y) {
-        const std::uint8_t* r = grid.row(Red, y, z);
-        const std::uint8_t* g = grid.row(Green, y, z);
-        const std::uint8_t* b = grid.row(Blue, y, z);
-        platform::Colour* out = window.row(origin.y + y) + origin.x;
-        platform::Colour* outR = canvases.plane[0].row(origin.y + y) + origin.x;
-        platform::Colour* outG = canvases.plane[1].row(origin.y + y) + origin.x;
-        platform::Colour* outB = canvases.plane[2].row(origin.y + y) + origin.x;
-        for (int x = xs.from; x < xs.to; ++x) {
-            out[x] = platform::rgb(r[x], g[x], b[x]);
-            outR[x] = r[x];
-            outG[x] = g[x];
-            outB[x] = b[x];
+        const std::uint8_t* r = grid.row(Red, y, z) + xs.from;
+        const std::uint8_t* g = grid.row(Green, y, z) + xs.from;
+        const std::uint8_t* b = grid.row(Blue, y, z) + xs.from;
+        const int py = origin.y + y;
+        const std::span<platform::Colour> out = window.changeRow(py, x1, x2);
+        const std::span<platform::Colour> outR = canvases.plane(Red).changeRow(py, x1, x2);
+        const std::span<platform::Colour> outG = canvases.plane(Green).changeRow(py, x1, x2);
+        const std::span<platform::Colour> outB = canvases.plane(Blue).changeRow(py, x1, x2);
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            out[i] = platform::rgb(r[i], g[i], b[i]);
+            outR[i] = r[i];
+            outG[i] = g[i];
+            outB[i] = b[i];
         }
     }
-    const int x1 = origin.x + xs.from, x2 = origin.x + xs.to - 1;
-    const int y1 = origin.y + ys.from, y2 = origin.y + ys.to - 1;
-    window.touch(x1, y1, x2, y2);
-    for (auto& p : canvases.plane)
-        p.touch(x1, y1, x2, y2);
 }
 
 }  // namespace brain

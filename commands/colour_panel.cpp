@@ -4,20 +4,22 @@
 
 #include "number_text.h"
 #include "window/drawing.h"
-#include "window/layout.h"
+#include "window/names.h"
 
 namespace commands {
 namespace {
 
-void takeComponent(window::Drawing& d, const char* box, int& component)
+using namespace window::control;
+
+// A refused entry keeps that component only.
+int takeComponent(window::Drawing& d, const char* box, int component)
 {
-    if (auto v = componentFromText(d.host().text(box)))
-        component = *v;
+    return componentFromText(d.host().text(box)).value_or(component);
 }
 
 void setAll(window::Drawing& d, const std::string& text)
 {
-    for (const char* box : {"Text3", "Text4", "Text5"})
+    for (const char* box : {kRedBox, kGreenBox, kBlueBox})
         d.host().setText(box, text);
 }
 
@@ -25,26 +27,25 @@ void setAll(window::Drawing& d, const std::string& text)
 
 void openColourPanel(window::Drawing& d)
 {
-    d.host().setText("Text3", std::to_string(d.drawRed));
-    d.host().setText("Text4", std::to_string(d.drawGreen));
-    d.host().setText("Text5", std::to_string(d.drawBlue));
-    d.enablePanelMenus(false);
-    d.showPanel(window::kColourPanel, true);
+    const window::Rgb c = d.pen().colour();
+    d.host().setText(kRedBox, std::to_string(c.red));
+    d.host().setText(kGreenBox, std::to_string(c.green));
+    d.host().setText(kBlueBox, std::to_string(c.blue));
+    d.openPanel(window::Panel::Colour);
 }
 
 void colourDone(window::Drawing& d)
 {
-    takeComponent(d, "Text3", d.drawRed);
-    takeComponent(d, "Text4", d.drawGreen);
-    takeComponent(d, "Text5", d.drawBlue);
-    d.drawswatch();
+    const window::Rgb c = d.pen().colour();
+    d.pen().setColour({takeComponent(d, kRedBox, c.red), takeComponent(d, kGreenBox, c.green),
+                       takeComponent(d, kBlueBox, c.blue)});
+    d.drawSwatch();
     colourCancel(d);
 }
 
 void colourCancel(window::Drawing& d)
 {
-    d.showPanel(window::kColourPanel, false);
-    d.enablePanelMenus(true);
+    d.closePanel(window::Panel::Colour);
 }
 
 void colourMiddle(window::Drawing& d)

@@ -4,20 +4,22 @@
 #include "keys.h"
 #include "maze.h"
 #include "window/drawing.h"
+#include "window/names.h"
 
 namespace commands {
 
 void install(window::Drawing& d)
 {
-    d.onKey = [&d](int code) { keyPressed(d, code); };
-    d.onMazeStep = [&d] { mazestep(d); };
-    d.onCommand["cmove"] = [&d] { startPlay(d); };
-    d.onCommand["playoff"] = [&d] { stopPlay(d); };
-    d.onCommand["choosecolor"] = [&d] { openColourPanel(d); };
-    d.onCommand["Command5"] = [&d] { colourDone(d); };
-    d.onCommand["Command6"] = [&d] { colourCancel(d); };
-    d.onCommand["Command7"] = [&d] { colourMiddle(d); };
-    d.onCommand["Command8"] = [&d] { colourZero(d); };
+    using namespace window;
+    d.setKeyHandler([&d](int code) { keyPressed(d, code); });
+    d.setMazeStep([&d] { mazestep(d); });
+    d.setCommand(menu::kComputerMoves, [&d] { startPlay(d); });
+    d.setCommand(menu::kPlayOff, [&d] { stopPlay(d); });
+    d.setCommand(menu::kChooseColour, [&d] { openColourPanel(d); });
+    d.setCommand(control::kColourDone, [&d] { colourDone(d); });
+    d.setCommand(control::kColourCancel, [&d] { colourCancel(d); });
+    d.setCommand(control::kColourMiddle, [&d] { colourMiddle(d); });
+    d.setCommand(control::kColourZero, [&d] { colourZero(d); });
 }
 
 }  // namespace commands

@@ -1,8 +1,5 @@
 #include "keys.h"
 
-#include <string>
-
-#include "brain/cell_grid.h"
 #include "maze.h"
 #include "platform/host.h"
 #include "window/drawing.h"
@@ -14,66 +11,47 @@ using platform::key::Enter;
 using platform::key::Minus;
 using platform::key::Plus;
 
-// Grows or shrinks the brain to n: play ends, the grid is laid out afresh and
-// emptied, and the arrays follow with the next generation.
-void resize(window::Drawing& d, int n)
-{
-    d.dimX = d.dimY = d.dimZ = n;
-    d.moverX = d.moverY = 0;
-    d.moverStepY = d.moverStepX = 1;
-    endPlay(d);
-    d.viewLayer = 0;
-    d.needsRealloc = 1;
-    d.menus.setEnabled("savebrain", false);
-    d.clearSurface();
-    d.layOutGrid();
-    d.paintEmptyGrid();
-}
-
 void brainSize(window::Drawing& d, int code)
 {
-    int n = d.dimX;
-    if (code == Plus && d.dimX + 10 < d.surface().height())
-        n = d.dimX + 10;
-    if (code == Minus && d.dimX > 10)
-        n = d.dimX - 10;
+    const int side = d.brain().side();
+    int wanted = side;
+    if (code == Plus && side + 10 < d.surface().height())
+        wanted = side + 10;
+    if (code == Minus && side > 10)
+        wanted = side - 10;
     // A size whose arrays cannot be had is refused like one that does not fit.
-    if (n != d.dimX && d.reserve(n))
-        resize(d, n);
+    if (wanted != side)
+        d.resizeTo(wanted);
 }
 
 void leaveInputLayer(window::Drawing& d)
 {
-    endPlay(d);
-    if (d.needsRealloc == 1 && !d.reallocate())
-        return;
-    d.inputvalues();
-    if (d.inputChanged == 1)
-        d.generate5();
-    d.needsRealloc = 0;
+    d.endPlay();
+    d.generate({.onlyIfInputChanged = true});
 }
 
 void navigate(window::Drawing& d, int code)
 {
-    if (code == 'X' && d.viewLayer < d.dimZ - 1)
-        ++d.viewLayer;
-    if (code == 'Z' && d.viewLayer > 0)
-        --d.viewLayer;
-    if ((code == 'X' && d.viewLayer < d.dimZ) || (code == 'Z' && (d.viewLayer > 0 || d.playMode == 0))) {
+    window::View& view = d.view();
+    const int top = d.brain().side() - 1;
+    if (code == 'X' && view.layer() < top)
+        view.setLayer(view.layer() + 1);
+    if (code == 'Z' && view.layer() > 0)
+        view.setLayer(view.layer() - 1);
+    // X always redisplays, even on the top layer where it cannot climb. Z
+    // does too, except when it lands on or stays on the input layer during
+    // play: there the maze step repaints the picture itself.
+    const bool playing = d.mover().playing();
+    if ((code == 'X' && view.layer() <= top) || (code == 'Z' && (view.layer() > 0 || !playing))) {
         d.clearSurface();
-        d.displaycells();
+        d.displayCells();
     }
 }
 
 void generateOnDemand(window::Drawing& d)
 {
-    if (d.needsRealloc == 1 && !d.reallocate())
-        return;
-    if (d.viewLayer == 0)
-        d.inputvalues();
-    d.generate5();
-    d.displaycells();
-    d.needsRealloc = 0;
+    if (d.generate({.sample = d.view().layer() == 0}) != brain::GenerationResult::Refused)
+        d.displayCells();
 }
 
 int wrap(int v)
@@ -81,41 +59,32 @@ int wrap(int v)
     return v > 255 ? 0 : v < 0 ? 255 : v;
 }
 
+int step(int code, int up, int down)
+{
+    return code == up ? 1 : code == down ? -1 : 0;
+}
+
 }  // namespace
 
 void keyPressed(window::Drawing& d, int code)
 {
-    if (code == 'P' && d.viewLayer == 0 && d.lastX != -1 && d.lastY != -1)
+    if (code == 'P' && d.view().layer() == 0 && d.strokePoint())
         placemover(d);
     brainSize(d, code);
-    if (code == 'X' && d.viewLayer == 0)
+    if (code == 'X' && d.view().layer() == 0)
         leaveInputLayer(d);
-    if (d.needsRealloc == 0)
+    if (!d.brain().reallocationPending())
         navigate(d, code);
     if (code == Enter)
         generateOnDemand(d);
 
-    d.drawRed += code == 'Q' ? 1 : code == 'A' ? -1 : 0;
-    d.drawGreen += code == 'W' ? 1 : code == 'S' ? -1 : 0;
-    d.drawBlue += code == 'E' ? 1 : code == 'D' ? -1 : 0;
-    d.drawRed = wrap(d.drawRed);
-    d.drawGreen = wrap(d.drawGreen);
-    d.drawBlue = wrap(d.drawBlue);
-    d.drawswatch();
+    const window::Rgb c = d.pen().colour();
+    d.pen().setColour({wrap(c.red + step(code, 'Q', 'A')), wrap(c.green + step(code, 'W', 'S')),
+                       wrap(c.blue + step(code, 'E', 'D'))});
+    d.drawSwatch();
 
-    refreshcaption(d);
-    d.menus.setEnabled("playoptions", d.viewLayer == 0);
-}
-
-void refreshcaption(window::Drawing& d)
-{
-    std::string wanted = "Cerebrix - By Quillon (Age 26) / Size of brain: " + std::to_string(brain::sizeOfBrain(d.dimX));
-    if (d.viewLayer == 0)
-        wanted += " / Drawing on input layer";
-    else
-        wanted += " / Viewing layer " + std::to_string(d.viewLayer + 1);
-    if (d.host().caption() != wanted)
-        d.host().setCaption(wanted);
+    d.refreshCaption();
+    d.menus().layerChanged(d.view().layer());
 }
 
 }  // namespace commands

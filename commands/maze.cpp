@@ -21,6 +21,18 @@ bool toPixel(std::int64_t v, int& out)
     return true;
 }
 
+struct Point64 {
+    std::int64_t x, y;
+};
+
+// The mover's point on the surface.
+Point64 moverPoint(const window::Drawing& d)
+{
+    const brain::Origin o = d.view().origin();
+    const window::MoverPlace& m = d.mover().place();
+    return {std::int64_t(o.x) + m.x, std::int64_t(o.y) + m.y};
+}
+
 Colour windowColour(window::Drawing& d, std::int64_t x, std::int64_t y)
 {
     int px, py;
@@ -32,11 +44,12 @@ Colour windowColour(window::Drawing& d, std::int64_t x, std::int64_t y)
 // Sets the mover's point on the window and, as one value, on the canvases.
 void paintMover(window::Drawing& d, int value)
 {
+    const Point64 p = moverPoint(d);
     int px, py;
-    if (!toPixel(std::int64_t(d.originX) + d.moverX, px) || !toPixel(std::int64_t(d.originY) + d.moverY, py))
+    if (!toPixel(p.x, px) || !toPixel(p.y, py))
         return;
     d.surface().setPoint(px, py, platform::rgb(value, value, value));
-    d.canvases.setPoint(px, py, value, value, value);
+    d.canvases().setPoint(px, py, value, value, value);
 }
 
 bool isFree(Colour c)
@@ -49,59 +62,43 @@ bool isFree(Colour c)
 void placemover(window::Drawing& d)
 {
     paintMover(d, 0);
-    d.moverX = d.lastX - d.originX;
-    d.moverY = d.lastY - d.originY;
+    const window::Point at = *d.strokePoint();
+    const brain::Origin o = d.view().origin();
+    d.mover().moveTo(at.x - o.x, at.y - o.y);
     paintMover(d, 128);
 }
 
 void mazestep(window::Drawing& d)
 {
-    d.generateFromInput();
-    if (d.outputValue < 128)
-        d.moverStepX = -d.moverStepX;
-    else
-        d.moverStepY = -d.moverStepY;
+    d.generate();
+    d.mover().steer(d.brain().apex().value());
 
     paintMover(d, 0);
-    const std::int64_t x = std::int64_t(d.originX) + d.moverX, y = std::int64_t(d.originY) + d.moverY;
-    const int dx = d.moverStepX, dy = d.moverStepY;
+    const auto [x, y] = moverPoint(d);
+    const int dx = d.mover().place().stepX, dy = d.mover().place().stepY;
     const bool diagonal = isFree(windowColour(d, x + dx, y + dy));
     const bool horizontal = isFree(windowColour(d, x + dx, y));
-    if (diagonal && (horizontal || isFree(windowColour(d, x, y + dy)))) {
-        d.moverX += dx;
-        d.moverY += dy;
-    } else if (horizontal) {
-        // The diagonal is a wall, so nothing lies free beyond the new column.
-        d.moverX += dx;
-    } else if (isFree(windowColour(d, x, y + dy))) {
-        d.moverY += dy;
-    }
+    if (diagonal && (horizontal || isFree(windowColour(d, x, y + dy))))
+        d.mover().move(dx, dy);
+    else if (horizontal)
+        d.mover().move(dx, 0);  // the diagonal is a wall, so nothing lies free beyond the new column
+    else if (isFree(windowColour(d, x, y + dy)))
+        d.mover().move(0, dy);
     paintMover(d, 128);
 }
 
 void startPlay(window::Drawing& d)
 {
-    d.playMode = 1;
-    d.menus.setEnabled("options", false);
-    d.menus.setEnabled("choosecolor", false);
-    d.menus.setChecked("cmove", true);
-    d.menus.setChecked("playoff", false);
+    d.mover().setPlaying(true);
+    d.menus().playStarted();
 }
 
 void stopPlay(window::Drawing& d)
 {
-    if (d.playMode == 1)
-        d.inputvalues();
-    endPlay(d);
-}
-
-void endPlay(window::Drawing& d)
-{
-    d.playMode = 0;
-    d.menus.setChecked("cmove", false);
-    d.menus.setChecked("playoff", true);
-    d.menus.setEnabled("options", true);
-    d.menus.setEnabled("choosecolor", true);
+    // The input layer takes the picture as play left it, mover included.
+    if (d.mover().playing())
+        d.sampleInput();
+    d.endPlay();
 }
 
 }  // namespace commands

@@ -5,15 +5,12 @@ namespace window { class Drawing; }
 
 namespace commands {
 
-// Moves the mover to the point of the stroke under way (the P key).
+// placemover: the mover to the point of the stroke under way (the P key).
 void placemover(window::Drawing& d);
-// One step of play, run by the main loop.
+// mazestep: one step of play, run by the main loop.
 void mazestep(window::Drawing& d);
 // "Computer moves in maze" and "Playmode off".
 void startPlay(window::Drawing& d);
 void stopPlay(window::Drawing& d);
-// Play off, as a size change or leaving the input layer ends it: the mode,
-// its check marks, and the menus play had disabled.
-void endPlay(window::Drawing& d);
 
 }  // namespace commands

@@ -3,12 +3,14 @@
 #include <string>
 
 #include "brain_file.h"
-#include "commands/keys.h"
 #include "window/drawing.h"
-#include "window/layout.h"
+#include "window/names.h"
 
 namespace files {
 namespace {
+
+using namespace window::control;
+using window::Panel;
 
 bool onlyBlanks(const std::string& s)
 {
@@ -17,112 +19,87 @@ bool onlyBlanks(const std::string& s)
 
 void say(window::Drawing& d, const std::string& message)
 {
-    d.host().setText(kMessage, message);
-    d.host().setVisible(kMessage, true);
+    d.host().setText(kFileMessage, message);
+    d.host().setVisible(kFileMessage, true);
 }
 
-void openPanel(window::Drawing& d, const std::vector<std::string>& controls, const char* list)
+void openPanel(window::Drawing& d, Panel panel, const char* list)
 {
     d.host().rereadFiles(list);
-    d.showPanel(controls, true);
-    d.enablePanelMenus(false);
+    d.openPanel(panel);
 }
 
-void closePanel(window::Drawing& d, const std::vector<std::string>& controls)
+void closePanel(window::Drawing& d, Panel panel)
 {
-    d.host().setVisible(kMessage, false);
-    d.host().setText(kMessage, "");
-    d.showPanel(controls, false);
-    d.enablePanelMenus(true);
+    d.host().setVisible(kFileMessage, false);
+    d.host().setText(kFileMessage, "");
+    d.closePanel(panel);
 }
 
 BrainHeader headerOf(const window::Drawing& d)
 {
-    return {d.dimX, d.dimY, d.dimZ, d.drawRed, d.drawGreen, d.drawBlue, d.moverX, d.moverY, d.moverStepY, d.moverStepX};
+    const int side = d.brain().side();
+    const window::Rgb c = d.pen().colour();
+    const window::MoverPlace& m = d.mover().place();
+    BrainHeader h;
+    h.dimX = h.dimY = h.dimZ = side;
+    h.drawRed = c.red;
+    h.drawGreen = c.green;
+    h.drawBlue = c.blue;
+    h.moverX = m.x;
+    h.moverY = m.y;
+    h.moverStepY = m.stepY;
+    h.moverStepX = m.stepX;
+    return h;
 }
 
-// Takes a brain that was read and checked whole: the window shows it from here.
-void takeUp(window::Drawing& d, LoadedBrain& loaded)
+window::StoredBrain storedOf(LoadedBrain& loaded)
 {
     const BrainHeader& h = loaded.header;
-    d.dimX = h.dimX;
-    d.dimY = h.dimY;
-    d.dimZ = h.dimZ;
-    d.drawRed = h.drawRed;
-    d.drawGreen = h.drawGreen;
-    d.drawBlue = h.drawBlue;
-    d.moverX = h.moverX;
-    d.moverY = h.moverY;
-    d.moverStepY = h.moverStepY;
-    d.moverStepX = h.moverStepX;
-    d.viewLayer = 0;
-    d.clearSurface();
-    d.layOutGrid();
-    d.paintEmptyGrid();
-    d.drawswatch();
-    d.reserved.reset();
-    d.cells = std::move(loaded.cells);
-    d.displaycells();
-    d.needsRealloc = 0;
-    d.menus.setEnabled("savebrain", true);
-    commands::refreshcaption(d);
-    d.playMode = 0;
-    d.menus.setChecked("cmove", false);
-    d.menus.setChecked("playoff", true);
+    return {.colour = {h.drawRed, h.drawGreen, h.drawBlue},
+            .mover = {.x = h.moverX, .y = h.moverY, .stepX = h.moverStepX, .stepY = h.moverStepY},
+            .cells = std::move(loaded.cells)};
 }
 
 }  // namespace
 
-void addControls(std::vector<platform::ControlSpec>& controls)
-{
-    platform::ControlSpec message;
-    message.name = kMessage;
-    message.kind = platform::ControlKind::Label;
-    message.left = 64;
-    message.top = 124;
-    message.width = 200;
-    message.height = 110;
-    message.colour = platform::rgb(192, 0, 0);
-    controls.push_back(message);
-}
-
 void install(window::Drawing& d)
 {
-    d.onCommand["savebrain"] = [&d] { openSavePanel(d); };
-    d.onCommand["loadbrain"] = [&d] { openLoadPanel(d); };
-    d.onCommand["Command1"] = [&d] { saveDone(d); };
-    d.onCommand["Command2"] = [&d] { closeSavePanel(d); };
-    d.onCommand["Command3"] = [&d] { loadDone(d); };
-    d.onCommand["Command4"] = [&d] { closeLoadPanel(d); };
-    d.onListSelected = [&d](const std::string& list, const std::string& entry) {
-        if (list == "File2")
-            d.host().setText("Text2", entry);
-    };
+    d.setCommand(window::menu::kSaveBrain, [&d] { openSavePanel(d); });
+    d.setCommand(window::menu::kLoadBrain, [&d] { openLoadPanel(d); });
+    d.setCommand(kSaveDone, [&d] { saveDone(d); });
+    d.setCommand(kSaveCancel, [&d] { closeSavePanel(d); });
+    d.setCommand(kLoadDone, [&d] { loadDone(d); });
+    d.setCommand(kLoadCancel, [&d] { closeLoadPanel(d); });
+    d.setListHandler([&d](const std::string& list, const std::string& entry) {
+        if (list == kLoadFiles)
+            d.host().setText(kLoadName, entry);
+    });
 }
 
 void openSavePanel(window::Drawing& d)
 {
-    openPanel(d, window::kSavePanel, "File1");
+    openPanel(d, Panel::Save, kSaveFiles);
 }
 
 void openLoadPanel(window::Drawing& d)
 {
-    openPanel(d, window::kLoadPanel, "File2");
+    openPanel(d, Panel::Load, kLoadFiles);
 }
 
 void closeSavePanel(window::Drawing& d)
 {
-    closePanel(d, window::kSavePanel);
+    closePanel(d, Panel::Save);
 }
 
 void closeLoadPanel(window::Drawing& d)
 {
-    closePanel(d, window::kLoadPanel);
+    closePanel(d, Panel::Load);
 }
 
 void saveDone(window::Drawing& d)
 {
-    const std::string name = d.host().text("Text1");
+    const std::string name = d.host().text(kSaveName);
     if (onlyBlanks(name))
         return;
     const std::string file = name + ".brain";
@@ -130,11 +107,12 @@ void saveDone(window::Drawing& d)
         say(d, "Cannot save as \"" + file + "\": a name may not contain \"/\". Brains are saved in the working folder.");
         return;
     }
-    if (d.needsRealloc == 1 || !d.cells || d.cells->size() != d.dimX) {
+    const brain::CellGrid* cells = d.brain().cellsOfSide();
+    if (!cells) {
         say(d, "Cannot save \"" + file + "\" yet: the brain has a new size. Generate it first (Enter), then save.");
         return;
     }
-    const FileResult r = writeBrainFile(file, headerOf(d), *d.cells);
+    const FileResult r = writeBrainFile(file, headerOf(d), *cells);
     if (!r.ok) {
         say(d, r.error);
         return;
@@ -144,7 +122,7 @@ void saveDone(window::Drawing& d)
 
 void loadDone(window::Drawing& d)
 {
-    const std::string name = d.host().text("Text2");
+    const std::string name = d.host().text(kLoadName);
     if (onlyBlanks(name))
         return;
     LoadedBrain loaded;
@@ -153,7 +131,7 @@ void loadDone(window::Drawing& d)
         say(d, r.ok ? "Cannot load \"" + name + "\"." : r.error);
         return;
     }
-    takeUp(d, loaded);
+    d.takeUp(storedOf(loaded));
     closeLoadPanel(d);
 }
 

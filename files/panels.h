@@ -2,22 +2,16 @@
 // The Save and Load panels: name box, list of the working directory's brain
 // files, "Done" and "Cancel". A failed save or load says why inside the
 // panel, keeps it open and changes nothing else.
-#include <vector>
-
-#include "platform/host.h"
-
 namespace window { class Drawing; }
 
 namespace files {
 
-// Our own message line, shown inside an open Save or Load panel.
-constexpr const char* kMessage = "FileMessage";
-
-void addControls(std::vector<platform::ControlSpec>& controls);
+// Plugs the panels' menu items, buttons and list into the window.
 void install(window::Drawing& d);
 
 void openSavePanel(window::Drawing& d);
 void openLoadPanel(window::Drawing& d);
+// "Done" and "Cancel" of each panel.
 void saveDone(window::Drawing& d);
 void loadDone(window::Drawing& d);
 void closeSavePanel(window::Drawing& d);

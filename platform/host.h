@@ -19,15 +19,17 @@ struct MenuEntry {
 
 enum class ControlKind { Label, TextBox, Button, FileList, Picture };
 
+// Written with designated initialisers (.name = ..., .left = ...), so that no
+// two numbers can be swapped unseen; what is left out keeps its default.
 struct ControlSpec {
-    std::string name;  // e.g. "Text1"
+    std::string name{};  // e.g. "Text1"
     ControlKind kind = ControlKind::Label;
     int left = 0, top = 0, width = 0, height = 0;
-    std::string text;         // caption or content
+    std::string text{};       // caption or content
     Colour colour = 0;        // labels: the text colour
     int maxLength = 0;        // text boxes: 0 = no limit
     bool readOnly = false;    // text boxes
-    std::string pattern;      // file lists, e.g. "*.brain"
+    std::string pattern{};    // file lists, e.g. "*.brain"
 };
 
 // Key codes: Windows virtual-key numbers, which the key commands compare.

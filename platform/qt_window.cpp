@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
+#include <cassert>
 #include <map>
 
 #include "qt_controls.h"
@@ -18,6 +19,16 @@
 
 namespace platform {
 namespace {
+
+// A name the window was not built with is a slip in the program: a debug
+// build stops at once instead of letting the call quietly do nothing.
+template <class Map>
+typename Map::mapped_type known(const Map& map, const std::string& name)
+{
+    auto it = map.find(name);
+    assert(it != map.end() && "no control or menu entry of this name");
+    return it == map.end() ? nullptr : it->second;
+}
 
 class QtHost : public Host {
 public:
@@ -55,13 +66,13 @@ public:
 
     void setMenuChecked(const std::string& name, bool checked) override
     {
-        if (auto it = actions_.find(name); it != actions_.end())
-            it->second->setChecked(checked);
+        if (QAction* a = known(actions_, name))
+            a->setChecked(checked);
     }
     void setMenuEnabled(const std::string& name, bool enabled) override
     {
-        if (auto it = actions_.find(name); it != actions_.end())
-            it->second->setEnabled(enabled);
+        if (QAction* a = known(actions_, name))
+            a->setEnabled(enabled);
     }
 
     void setVisible(const std::string& control, bool visible) override
@@ -147,11 +158,7 @@ public:
         window_.hide();
     }
 
-    QWidget* widget(const std::string& name) const
-    {
-        auto it = controls_.find(name);
-        return it == controls_.end() ? nullptr : it->second;
-    }
+    QWidget* widget(const std::string& name) const { return known(controls_, name); }
 
 private:
     Wiring wiring() { return {sink_, closed_}; }

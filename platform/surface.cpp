@@ -43,7 +43,7 @@ void Surface::fillRect(int x1, int y1, int x2, int y2, Colour c)
     if (x1 > x2 || y1 > y2)
         return;
     for (int y = y1; y <= y2; ++y)
-        std::fill(row(y) + x1, row(y) + x2 + 1, c);
+        std::fill(mutableRow(y) + x1, mutableRow(y) + x2 + 1, c);
     touch(x1, y1, x2, y2);
 }
 

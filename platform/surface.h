@@ -2,7 +2,9 @@
 // An exact pixel surface: every point reads back the colour number last
 // written to it. Used for the window's retained image and for the three
 // off-screen channel canvases. Plain C++, no toolkit.
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace platform {
@@ -54,10 +56,16 @@ public:
     // From the first point up to, not including, the second.
     void line(int x1, int y1, int x2, int y2, Colour c);
 
-    // Direct row access for the hot loops; the caller keeps within width().
-    Colour* row(int y) { return pixels_.data() + std::size_t(y) * std::size_t(stride_); }
+    // Row y for the hot loops that read; the caller keeps within width().
     const Colour* row(int y) const { return pixels_.data() + std::size_t(y) * std::size_t(stride_); }
-    void touch(int x1, int y1, int x2, int y2);
+    // Points x1..x2 of row y for a hot loop to write. The span is marked as
+    // changed here, so no write can go unseen by the display. The caller
+    // keeps within the surface.
+    std::span<Colour> changeRow(int y, int x1, int x2)
+    {
+        touch(x1, y, x2, y);
+        return {pixels_.data() + index(x1, y), x2 < x1 ? 0 : std::size_t(x2 - x1 + 1)};
+    }
 
     // The area changed since the last call, for the display to repaint.
     Rect takeDirty();
@@ -65,6 +73,8 @@ public:
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
 private:
+    Colour* mutableRow(int y) { return pixels_.data() + std::size_t(y) * std::size_t(stride_); }
+    void touch(int x1, int y1, int x2, int y2);
     std::size_t index(int x, int y) const { return std::size_t(y) * std::size_t(stride_) + std::size_t(x); }
 
     int width_ = 0, height_ = 0;

@@ -1,14 +1,14 @@
 #include "drawing.h"
 
 #include "about_picture.h"
-#include "brain/generation.h"
 #include "brain/sampling.h"
+#include "names.h"
 
 namespace window {
 
 using platform::rgb;
 
-Drawing::Drawing()
+Drawing::Drawing(brain::Brain::Allocator allocate) : brain_(std::move(allocate))
 {
     addModeCommands();
 }
@@ -18,94 +18,63 @@ Drawing::~Drawing() = default;
 void Drawing::attach(platform::Host& host)
 {
     host_ = &host;
-    menus.attach(&host);
-    canvases.cover(host.surface().width(), host.surface().height());
-    host.setPicture("Picture1", aboutPicture());
+    menus_.attach(&host);
+    canvases_.cover(host.surface().width(), host.surface().height());
+    host.setPicture(control::kAboutPicture, aboutPicture());
 }
 
 void Drawing::startUp()
 {
-    dimX = dimY = dimZ = 30;
-    cells = brain::CellGrid::allocate(dimX);
+    brain_.start(30);  // resetcells: the arrays were allocated just now, every cell reads 0
     layOutGrid();
-    drawRed = drawGreen = drawBlue = 128;
-    const platform::Colour grey = rgb(drawRed, drawGreen, drawBlue);
-    needsRealloc = 1;
-    canvases.cover(surface().width(), surface().height());
+    pen_.setColour({128, 128, 128});
+    const platform::Colour grey = pen_.colour().colour();
+    canvases_.cover(surface().width(), surface().height());
     paintEmptyGrid();
-    drawswatch(grey);
-    // resetcells: the arrays were allocated just now, every cell reads 0.
-    lastX = lastY = -1;
-    viewLayer = 0;
-    drawMode = 0;
-    autoGenerate = 0;
-    playMode = 0;
-    moverX = moverY = 0;
-    moverStepY = moverStepX = 1;
-    inputChanged = 0;
-    started = true;
+    drawSwatch(grey);
+    stroke_.reset();
+    view_.setLayer(0);
+    pen_.setDrawsBrainOutput(false);
+    pen_.setAutoGenerates(false);
+    mover_.setPlaying(false);
+    mover_.setPlace({});
+    started_ = true;
 }
 
-bool Drawing::reserve(int n)
+brain::Picture Drawing::picture() const
 {
-    reserved.reset();
-    reserved = brain::CellGrid::allocate(n);
-    return reserved != nullptr;
+    return {canvases_, host_->surface(), view_.origin()};
 }
 
-bool Drawing::reallocate()
+brain::GenerationResult Drawing::generate(brain::GenerationOptions options)
 {
-    auto grid = reserved && reserved->size() == dimX ? std::move(reserved) : brain::CellGrid::allocate(dimX);
-    if (!grid)
-        return false;
-    cells = std::move(grid);
-    return true;
-}
-
-void Drawing::inputvalues()
-{
-    if (cells)
-        brain::sampleInput(*cells, canvases, surface(), {originX, originY});
-}
-
-void Drawing::generate5()
-{
-    if (!cells || cells->size() < 2)
-        return;
-    inputChanged = 0;
-    const brain::Apex apex = brain::generate(*cells);
-    outputRed = apex.red;
-    outputGreen = apex.green;
-    outputBlue = apex.blue;
-    outputValue = apex.value();
-    if (drawMode == 1) {
-        drawRed = outputRed;
-        drawGreen = outputGreen;
-        drawBlue = outputBlue;
-        drawswatch();
+    const brain::GenerationResult result = brain_.generate(picture(), options);
+    if (result == brain::GenerationResult::Generated) {
+        if (pen_.drawsBrainOutput()) {
+            const brain::Apex& apex = brain_.apex();
+            pen_.setColour({apex.red, apex.green, apex.blue});
+            drawSwatch();
+        }
+        menus_.brainGenerated();
     }
-    menus.setEnabled("savebrain", true);
+    return result;
 }
 
-void Drawing::displaycells()
+void Drawing::sampleInput()
 {
-    if (cells && viewLayer < cells->size())
-        brain::displayLayer(*cells, viewLayer, surface(), canvases, {originX, originY});
+    brain_.sample(picture());
 }
 
-void Drawing::generateFromInput()
+void Drawing::displayCells()
 {
-    if (needsRealloc == 1 && !reallocate())
-        return;  // no memory for the new size: the brain stays as it is
-    inputvalues();
-    generate5();
-    needsRealloc = 0;
+    const brain::CellGrid* cells = brain_.cells();
+    if (cells && view_.layer() < cells->size())
+        brain::displayLayer(*cells, view_.layer(), surface(), canvases_, view_.origin());
 }
 
 void Drawing::layOutGrid()
 {
-    originX = surface().width() / 2 - dimX / 2;
-    originY = surface().height() / 2 - dimY / 2;
+    view_.layOut(surface().width(), surface().height(), brain_.side());
 }
 
 void Drawing::clearSurface()
@@ -115,40 +84,29 @@ void Drawing::clearSurface()
 
 void Drawing::paintEmptyGrid()
 {
-    const int x2 = originX + dimX - 1, y2 = originY + dimY - 1;
-    surface().fillRect(originX, originY, x2, y2, 0);
-    canvases.fillRect(originX, originY, x2, y2, 0, 0, 0);
+    const brain::Origin o = view_.origin();
+    const int x2 = o.x + brain_.side() - 1, y2 = o.y + brain_.side() - 1;
+    surface().fillRect(o.x, o.y, x2, y2, 0);
+    canvases_.fillRect(o.x, o.y, x2, y2, 0, 0, 0);
 }
 
-void Drawing::drawswatch(platform::Colour colour)
+void Drawing::drawSwatch(platform::Colour colour)
 {
     const int c = surface().height() / 2;
     surface().fillRect(10, c - 50, 110, c + 50, colour);
     surface().outline(10, c - 50, 110, c + 50, rgb(0, 0, 128));
 }
 
-void Drawing::drawswatch()
+void Drawing::drawSwatch()
 {
-    drawswatch(rgb(drawRed, drawGreen, drawBlue));
-}
-
-void Drawing::showPanel(const std::vector<std::string>& controls, bool visible)
-{
-    for (const std::string& c : controls)
-        host_->setVisible(c, visible);
-}
-
-void Drawing::enablePanelMenus(bool on)
-{
-    menus.setEnabled("options", on);
-    menus.setEnabled("playoptions", on && viewLayer == 0);
-    menus.setEnabled("about", on);
-    menus.setEnabled("choosecolor", on);
+    drawSwatch(pen_.colour().colour());
 }
 
 bool Drawing::insideGrid(int x, int y) const
 {
-    return x >= originX && x <= originX + dimX - 1 && y >= originY && y <= originY + dimY - 1;
+    const brain::Origin o = view_.origin();
+    const int last = brain_.side() - 1;
+    return x >= o.x && x <= o.x + last && y >= o.y && y <= o.y + last;
 }
 
 }  // namespace window

@@ -1,83 +1,98 @@
 #pragma once
-// The window `drawing`: owns every piece of the program's state for the
-// whole run, starts up, runs the main loop and hands each event to its
-// handler. The key, colour, maze and file commands plug in from outside.
+// The window `drawing`: holds the program's state for the whole run as a few
+// parts, each keeping its own rules (the brain, the pen, the view, the
+// maze-mover, the menus, the canvases); starts up, runs the main loop and
+// hands each event to its handler. The operations that keys, panels and play
+// share live here once; the commands themselves plug in from outside.
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "brain/canvases.h"
-#include "brain/cell_grid.h"
-#include "menus.h"
+#include "brain/brain.h"
+#include "maze_mover.h"
+#include "menu_rules.h"
+#include "pen.h"
 #include "platform/host.h"
+#include "view.h"
 
 namespace window {
 
+// What a brain file holds, as the window takes it up.
+struct StoredBrain {
+    Rgb colour;
+    MoverPlace mover;
+    std::unique_ptr<brain::CellGrid> cells;  // its side becomes the brain's side
+};
+
+struct Point {
+    int x = 0, y = 0;
+    bool operator==(const Point&) const = default;
+};
+
 class Drawing : public platform::EventSink {
 public:
-    Drawing();
+    explicit Drawing(brain::Brain::Allocator allocate = &brain::CellGrid::allocate);
     ~Drawing() override;
     void attach(platform::Host& host);
 
-    // --- State: the window's fields, under their design names. ---
-    int dimX = 30, dimY = 30, dimZ = 30;
-    std::unique_ptr<brain::CellGrid> cells;  // always of side dimX unless needsRealloc
-    // Arrays for a size change, taken when the change is made so that a size
-    // whose memory cannot be had is refused there and then.
-    std::unique_ptr<brain::CellGrid> reserved;
-    int viewLayer = 0;
-    int outputRed = 0, outputGreen = 0, outputBlue = 0, outputValue = 0;
-    int inputChanged = 0;
-    int originX = 0, originY = 0;
-    int needsRealloc = 1;
-    int lastX = -1, lastY = -1;
-    int drawMode = 0, autoGenerate = 0;
-    int drawRed = 128, drawGreen = 128, drawBlue = 128;
-    int playMode = 0;
-    int moverX = 0, moverY = 0, moverStepX = 1, moverStepY = 1;
-
-    brain::Canvases canvases;
-    MenuState menus;
-    bool started = false;
-
+    // --- The parts. ---
+    brain::Brain& brain() { return brain_; }
+    const brain::Brain& brain() const { return brain_; }
+    Pen& pen() { return pen_; }
+    const Pen& pen() const { return pen_; }
+    View& view() { return view_; }
+    const View& view() const { return view_; }
+    MazeMover& mover() { return mover_; }
+    const MazeMover& mover() const { return mover_; }
+    MenuRules& menus() { return menus_; }
+    const MenuRules& menus() const { return menus_; }
+    brain::Canvases& canvases() { return canvases_; }
+    const brain::Canvases& canvases() const { return canvases_; }
+    // lastX, lastY: the last point of the stroke under way, if one is.
+    std::optional<Point> strokePoint() const { return stroke_; }
+    bool started() const { return started_; }
     platform::Host& host() { return *host_; }
     platform::Surface& surface() { return host_->surface(); }
 
     // --- Routines shared by the handlers. ---
     void startUp();
-    // Allocates the cell arrays afresh at dimX (every cell 0); false, with
-    // nothing changed, when the memory cannot be had.
-    bool reallocate();
-    // Sets aside fresh arrays of side n for a coming size change.
-    bool reserve(int n);
-    void inputvalues();
-    void generate5();
-    void displaycells();
-    void drawswatch(platform::Colour colour);
-    void drawswatch();  // in the drawing colour
-    // The generation run by painting, keys and maze steps: allocate when a
-    // size change is pending, sample, generate, clear the pending flag.
-    void generateFromInput();
-    void layOutGrid();
+    // The generation that painting, keys and play run (the brain re-allocates
+    // first when a size change is pending); the window takes up its output.
+    brain::GenerationResult generate(brain::GenerationOptions options = {});
+    void sampleInput();  // inputvalues alone
+    void displayCells();  // displaycells: the layer on view
+    void drawSwatch();    // drawswatch in the pen's colour
     void clearSurface();  // the whole surface white
-    void paintEmptyGrid();  // black on the window, 0 on the canvases
-    void showPanel(const std::vector<std::string>& controls, bool visible);
-    // The four entries every panel disables while open.
-    void enablePanelMenus(bool on);
-    bool aboutOpen() const { return aboutOpen_; }
-    void openAbout();
-    void closeAbout();
+    bool insideGrid(int x, int y) const;
+
+    // --- Operations that keys, panels and play share. ---
+    // The resize procedure: false, with nothing changed, when the arrays for
+    // `side` cannot be had.
+    bool resizeTo(int side);
+    // Shows a brain read from a file in place of the one there was.
+    void takeUp(StoredBrain stored);
+    // Play off, as a size change, X on the input layer or "Playmode off" ends it.
+    void endPlay();
+    // refreshcaption: the size of brain and the layer on view.
+    void refreshCaption();
+    void openPanel(Panel panel);
+    void closePanel(Panel panel);
 
     // --- The main loop. ---
     void run();   // shows the window and loops until it ends
     void turn();  // one turn: pending events, then a maze step when due
 
     // --- Plug-ins from the upper layers. ---
-    std::function<void(int code)> onKey;
-    std::function<void()> onMazeStep;
-    std::map<std::string, std::function<void()>> onCommand;  // menu items and buttons
-    std::function<void(const std::string& list, const std::string& entry)> onListSelected;
+    void setKeyHandler(std::function<void(int code)> handler) { onKey_ = std::move(handler); }
+    void setMazeStep(std::function<void()> step) { onMazeStep_ = std::move(step); }
+    // A menu item or a button.
+    void setCommand(const std::string& name, std::function<void()> command) { onCommand_[name] = std::move(command); }
+    void setListHandler(std::function<void(const std::string& list, const std::string& entry)> handler)
+    {
+        onListSelected_ = std::move(handler);
+    }
 
     // EventSink
     void activated() override;
@@ -92,11 +107,27 @@ public:
 
 private:
     void addModeCommands();
-    void drawSegment(int x, int y, platform::Colour c, int r, int g, int b);
-    bool insideGrid(int x, int y) const;
+    brain::Picture picture() const;
+    void layOutGrid();
+    void paintEmptyGrid();  // black on the window, 0 on the canvases
+    void drawSwatch(platform::Colour colour);
+    void drawSegment(Point to, Point from, Rgb colour);
+    bool playDue() const;
 
+    brain::Brain brain_;
+    Pen pen_;
+    View view_;
+    MazeMover mover_;
+    MenuRules menus_;
+    brain::Canvases canvases_;
+    std::optional<Point> stroke_;
+    bool started_ = false;
     platform::Host* host_ = nullptr;
-    bool aboutOpen_ = false;
+
+    std::function<void(int code)> onKey_;
+    std::function<void()> onMazeStep_;
+    std::map<std::string, std::function<void()>> onCommand_;
+    std::function<void(const std::string& list, const std::string& entry)> onListSelected_;
 };
 
 }  // namespace window

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "names.h"
 #include "platform/host.h"
 
 namespace window {
@@ -14,10 +15,7 @@ extern const char* const kDesignedCaption;
 
 std::vector<platform::ControlSpec> controlDesign();
 
-// The controls of each panel, in the order they are shown.
-extern const std::vector<std::string> kAboutPanel;
-extern const std::vector<std::string> kSavePanel;
-extern const std::vector<std::string> kLoadPanel;
-extern const std::vector<std::string> kColourPanel;
+// The controls of a panel, in the order they are shown.
+const std::vector<std::string>& controlsOf(Panel panel);
 
 }  // namespace window

@@ -13,13 +13,12 @@ void Drawing::run()
     while (!host_->ended()) {
         // Start-up waits for the window to become active; a desktop without
         // a window manager may never make it so.
-        if (!started && Clock::now() - shown > std::chrono::milliseconds(500))
+        if (!started_ && Clock::now() - shown > std::chrono::milliseconds(500))
             startUp();
-        const bool playing = started && playMode == 1 && menus.enabled("playoptions") && onMazeStep;
-        if (playing)
+        if (playDue())
             turn();
         else
-            host_->waitForEvents(started ? -1 : 100);  // nothing due: sleep until the user acts
+            host_->waitForEvents(started_ ? -1 : 100);  // nothing due: sleep until the user acts
     }
 }
 
@@ -28,47 +27,53 @@ void Drawing::turn()
     host_->processPendingEvents();
     if (host_->ended())
         return;
-    if (started && playMode == 1 && menus.enabled("playoptions") && onMazeStep)
-        onMazeStep();
+    if (playDue())
+        onMazeStep_();
+}
+
+// Every panel disables "Play options", so play pauses while one is open.
+bool Drawing::playDue() const
+{
+    return started_ && mover_.playing() && menus_.enabled(menu::kPlayOptions) && onMazeStep_;
 }
 
 void Drawing::activated()
 {
-    if (!started)
+    if (!started_)
         startUp();
 }
 
 void Drawing::keyPressed(int code)
 {
-    if (started && onKey)
-        onKey(code);
+    if (started_ && onKey_)
+        onKey_(code);
 }
 
 void Drawing::menuChosen(const std::string& name)
 {
-    if (!started)
+    if (!started_)
         return;
-    if (auto it = onCommand.find(name); it != onCommand.end() && menus.reachable(name))
+    if (auto it = onCommand_.find(name); it != onCommand_.end() && menus_.reachable(name))
         it->second();
 }
 
 void Drawing::buttonClicked(const std::string& name)
 {
-    if (!started)
+    if (!started_)
         return;
-    if (auto it = onCommand.find(name); it != onCommand.end())
+    if (auto it = onCommand_.find(name); it != onCommand_.end())
         it->second();
 }
 
 void Drawing::listSelected(const std::string& list, const std::string& entry)
 {
-    if (started && onListSelected)
-        onListSelected(list, entry);
+    if (started_ && onListSelected_)
+        onListSelected_(list, entry);
 }
 
 void Drawing::surfaceResized(int width, int height)
 {
-    canvases.cover(width, height);
+    canvases_.cover(width, height);
 }
 
 void Drawing::closeRequested()

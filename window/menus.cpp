@@ -1,5 +1,7 @@
 #include "menus.h"
 
+#include "names.h"
+
 namespace window {
 namespace {
 
@@ -10,7 +12,7 @@ MenuEntry item(std::string name, std::string caption, bool checked = false, bool
     return MenuEntry{std::move(name), std::move(caption), checked, enabled, {}};
 }
 
-MenuEntry menu(std::string name, std::string caption, std::vector<MenuEntry> items)
+MenuEntry submenu(std::string name, std::string caption, std::vector<MenuEntry> items)
 {
     return MenuEntry{std::move(name), std::move(caption), false, true, std::move(items)};
 }
@@ -18,7 +20,7 @@ MenuEntry menu(std::string name, std::string caption, std::vector<MenuEntry> ite
 // A "Key help" topic: a submenu whose one item is the instruction.
 MenuEntry hint(std::string name, std::string caption, std::string itemName, std::string instruction)
 {
-    return menu(std::move(name), std::move(caption), {item(std::move(itemName), std::move(instruction))});
+    return submenu(std::move(name), std::move(caption), {item(std::move(itemName), std::move(instruction))});
 }
 
 void collect(const std::vector<MenuEntry>& entries, const std::string& parent,
@@ -35,20 +37,22 @@ void collect(const std::vector<MenuEntry>& entries, const std::string& parent,
 
 std::vector<MenuEntry> menuDesign()
 {
+    using namespace menu;
     return {
-        menu("options", "Options",
-             {item("savebrain", "Save Brain", false, false), item("loadbrain", "Load Brain"), item("quit", "Quit")}),
-        menu("drawoptions", "Draw options",
-             {menu("ssksdm", "Auto-Generating", {item("autogon", "On"), item("autogoff", "Off", true)}),
-              menu("sdfsdssf", "Draw-Mode",
-                   {item("drawchosen", "Draw chosen color", true), item("drawboutput", "Draw brain output"),
-                    menu("choosestyle", "Choose style",
-                         {item("styleone", "style one"), item("styletwo", "style two", true),
-                          item("stylethree", "style three")})}),
-              item("choosecolor", "Choose draw color")}),
-        menu("playoptions", "Play options",
-             {item("cmove", "Computer moves in maze"), item("playoff", "Playmode off", true)}),
-        menu("keyhelp", "Key help",
+        submenu(kOptions, "Options",
+                {item(kSaveBrain, "Save Brain", false, false), item(kLoadBrain, "Load Brain"), item(kQuit, "Quit")}),
+        submenu(kDrawOptions, "Draw options",
+             {submenu(kAutoGenerating, "Auto-Generating", {item(kAutoOn, "On"), item(kAutoOff, "Off", true)}),
+              submenu(kDrawMode, "Draw-Mode",
+                   {item(kDrawChosen, "Draw chosen color", true), item(kDrawOutput, "Draw brain output"),
+                    submenu(kChooseStyle, "Choose style",
+                         {item(kStyleOne, "style one"), item(kStyleTwo, "style two", true),
+                          item(kStyleThree, "style three")})}),
+              item(kChooseColour, "Choose draw color")}),
+        submenu(kPlayOptions, "Play options",
+             {item(kComputerMoves, "Computer moves in maze"), item(kPlayOff, "Playmode off", true)}),
+        // The hints do nothing when chosen: their names appear nowhere else.
+        submenu(kKeyHelp, "Key help",
              {hint("dsfdfdsd", "Changing brain size", "waqs", "Press \"+ or -\""),
               hint("dsfsfd", "Viewing higher layer", "sfsdf", "Press \"X\""),
               hint("sdfsdf", "Viewing lower layer", "dsfsdf", "Press \"Z\""),
@@ -58,7 +62,7 @@ std::vector<MenuEntry> menuDesign()
               hint("dcssds", "Changing blue value", "sskskssmsm", "Hold down \"E\" or \"D\""),
               hint("dfsgdsff", "Positioning maze-mover", "ssjsddj",
                    "Hold down Left mouse button and press \"P\"")}),
-        item("about", "About"),
+        item(kAbout, "About"),
     };
 }
 

@@ -1,46 +1,21 @@
-// The mode commands of the menus, and the About panel.
+// The mode commands of the menus, "About" and "Quit".
 #include "drawing.h"
-#include "layout.h"
 
 namespace window {
 
 void Drawing::addModeCommands()
 {
-    auto radio = [this](const std::string& on, std::vector<std::string> off) {
-        menus.setChecked(on, true);
-        for (const auto& o : off)
-            menus.setChecked(o, false);
-    };
-    onCommand["autogon"] = [this, radio] { radio("autogon", {"autogoff"}); autoGenerate = 1; };
-    onCommand["autogoff"] = [this, radio] { radio("autogoff", {"autogon"}); autoGenerate = 0; };
-    onCommand["drawchosen"] = [this, radio] { radio("drawchosen", {"drawboutput"}); drawMode = 0; };
-    onCommand["drawboutput"] = [this, radio] { radio("drawboutput", {"drawchosen"}); drawMode = 1; };
-    onCommand["styleone"] = [radio] { radio("styleone", {"styletwo", "stylethree"}); };
-    onCommand["styletwo"] = [radio] { radio("styletwo", {"styleone", "stylethree"}); };
-    onCommand["stylethree"] = [radio] { radio("stylethree", {"styleone", "styletwo"}); };
-    onCommand["about"] = [this] { openAbout(); };
-    onCommand["quit"] = [this] { host_->end(); };
-}
-
-void Drawing::openAbout()
-{
-    menus.setEnabled("options", false);
-    menus.setEnabled("playoptions", false);
-    menus.setEnabled("choosecolor", false);
-    showPanel(kAboutPanel, true);
-    aboutOpen_ = true;
-}
-
-void Drawing::closeAbout()
-{
-    showPanel(kAboutPanel, false);
-    aboutOpen_ = false;
-    if (playMode == 0) {
-        menus.setEnabled("options", true);
-        menus.setEnabled("choosecolor", true);
-    }
-    if (viewLayer == 0)
-        menus.setEnabled("playoptions", true);
+    using namespace menu;
+    setCommand(kAutoOn, [this] { menus_.modeChosen(kAutoOn, {kAutoOff}); pen_.setAutoGenerates(true); });
+    setCommand(kAutoOff, [this] { menus_.modeChosen(kAutoOff, {kAutoOn}); pen_.setAutoGenerates(false); });
+    setCommand(kDrawChosen, [this] { menus_.modeChosen(kDrawChosen, {kDrawOutput}); pen_.setDrawsBrainOutput(false); });
+    setCommand(kDrawOutput, [this] { menus_.modeChosen(kDrawOutput, {kDrawChosen}); pen_.setDrawsBrainOutput(true); });
+    // The style has no field: the mouse reads the check marks.
+    setCommand(kStyleOne, [this] { menus_.modeChosen(kStyleOne, {kStyleTwo, kStyleThree}); });
+    setCommand(kStyleTwo, [this] { menus_.modeChosen(kStyleTwo, {kStyleOne, kStyleThree}); });
+    setCommand(kStyleThree, [this] { menus_.modeChosen(kStyleThree, {kStyleOne, kStyleTwo}); });
+    setCommand(kAbout, [this] { openPanel(Panel::About); });
+    setCommand(kQuit, [this] { host_->end(); });
 }
 
 }  // namespace window

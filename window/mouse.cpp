@@ -6,67 +6,57 @@ namespace window {
 
 using platform::mouse::Left;
 using platform::mouse::Right;
-using platform::rgb;
 
 void Drawing::mousePressed(int button, int x, int y)
 {
-    if (!started)
+    if (!started_)
         return;
-    if (aboutOpen_) {
-        closeAbout();
+    if (menus_.panelOpen(Panel::About)) {
+        closePanel(Panel::About);  // and nothing else, whatever the button
         return;
     }
     if (button == Left && insideGrid(x, y)) {
-        lastX = x;
-        lastY = y;
+        stroke_ = Point{x, y};
     } else if (button == Right && insideGrid(x, y)) {
-        drawRed = int(canvases.plane[0].point(x, y) & 0xFF);
-        drawGreen = int(canvases.plane[1].point(x, y) & 0xFF);
-        drawBlue = int(canvases.plane[2].point(x, y) & 0xFF);
-        drawswatch();
+        // From the canvases: the colour last painted or displayed there.
+        pen_.setColour({canvases_.value(0, x, y), canvases_.value(1, x, y), canvases_.value(2, x, y)});
+        drawSwatch();
     }
 }
 
-void Drawing::drawSegment(int x, int y, platform::Colour c, int r, int g, int b)
+void Drawing::drawSegment(Point to, Point from, Rgb colour)
 {
-    surface().line(x, y, lastX, lastY, c);
-    canvases.line(x, y, lastX, lastY, r, g, b);
+    surface().line(to.x, to.y, from.x, from.y, colour.colour());
+    canvases_.line(to.x, to.y, from.x, from.y, colour.red, colour.green, colour.blue);
 }
 
 void Drawing::mouseMoved(int buttons, int x, int y)
 {
-    if (!started)
+    if (!started_)
         return;
-    platform::Colour c = rgb(drawRed, drawGreen, drawBlue);
     if (buttons != Left) {
-        lastX = -1;
-        lastY = -1;
+        stroke_.reset();
         return;
     }
-    if (!insideGrid(x, y) || viewLayer != 0)
+    if (!insideGrid(x, y) || view_.layer() != 0)
         return;
 
-    if (lastX == -1)
-        lastX = x;
-    if (lastY == -1)
-        lastY = y;
-    if (menus.checked("stylethree") && drawMode == 1 && autoGenerate == 1) {
+    const Point at{x, y};
+    const Point from = stroke_.value_or(at);
+    if (menus_.checked(menu::kStyleThree) && pen_.drawsBrainOutput() && pen_.autoGenerates()) {
         // The opposite of what lies under the pointer, channel by channel.
-        drawRed = int((canvases.plane[0].point(x, y) + 128) % 256);
-        drawGreen = int((canvases.plane[1].point(x, y) + 128) % 256);
-        drawBlue = int((canvases.plane[2].point(x, y) + 128) % 256);
-        c = rgb(drawRed, drawGreen, drawBlue);
+        const auto opposite = [&](int c) { return (canvases_.value(c, x, y) + 128) % 256; };
+        pen_.setColour({opposite(0), opposite(1), opposite(2)});
     }
-    drawSegment(x, y, c, drawRed, drawGreen, drawBlue);
-    inputChanged = 1;
-    if (autoGenerate == 1) {
-        generateFromInput();
-        menus.setEnabled("savebrain", true);
-        if (!menus.checked("styleone") && drawMode == 1)
-            drawSegment(x, y, rgb(drawRed, drawGreen, drawBlue), drawRed, drawGreen, drawBlue);
+    drawSegment(at, from, pen_.colour());
+    brain_.markInputChanged();
+    if (pen_.autoGenerates()) {
+        generate();
+        menus_.brainGenerated();
+        if (!menus_.checked(menu::kStyleOne) && pen_.drawsBrainOutput())
+            drawSegment(at, from, pen_.colour());  // again, in the output colour
     }
-    lastX = x;
-    lastY = y;
+    stroke_ = at;
 }
 
 }  // namespace window

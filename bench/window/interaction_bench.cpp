@@ -7,6 +7,7 @@
 
 #include "app/program.h"
 #include "platform/host.h"
+#include "window/names.h"
 
 namespace {
 
@@ -34,10 +35,12 @@ void BM_MazeStepsThroughMainLoop(benchmark::State& state)
 {
     auto program = startedProgram();
     window::Drawing& d = program->drawing();
-    d.surface().outline(d.originX, d.originY, d.originX + d.dimX - 1, d.originY + d.dimY - 1, platform::rgb(0, 200, 0));
-    d.canvases.line(d.originX, d.originY, d.originX + d.dimX - 1, d.originY, 0, 200, 0);
-    d.moverX = d.moverY = 5;
-    d.onCommand.at("cmove")();
+    const brain::Origin o = d.view().origin();
+    const int last = d.brain().side() - 1;
+    d.surface().outline(o.x, o.y, o.x + last, o.y + last, platform::rgb(0, 200, 0));
+    d.canvases().line(o.x, o.y, o.x + last, o.y, 0, 200, 0);
+    d.mover().moveTo(5, 5);
+    d.menuChosen(window::menu::kComputerMoves);
     for (auto _ : state)
         d.turn();
     state.counters["steps_per_s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
@@ -50,16 +53,15 @@ void BM_PaintedSegmentAutoGenerating(benchmark::State& state)
     auto program = startedProgram();
     window::Drawing& d = program->drawing();
     const int n = int(state.range(0));
-    d.dimX = d.dimY = d.dimZ = n;
-    d.layOutGrid();
-    d.paintEmptyGrid();
-    d.onCommand.at("autogon")();
-    d.onCommand.at("drawboutput")();
-    d.mousePressed(platform::mouse::Left, d.originX + 1, d.originY + 1);
-    d.mouseMoved(platform::mouse::Left, d.originX + 2, d.originY + 2);  // allocates the brain at its size
+    d.resizeTo(n);
+    d.menuChosen(window::menu::kAutoOn);
+    d.menuChosen(window::menu::kDrawOutput);
+    const brain::Origin o = d.view().origin();
+    d.mousePressed(platform::mouse::Left, o.x + 1, o.y + 1);
+    d.mouseMoved(platform::mouse::Left, o.x + 2, o.y + 2);  // takes up the arrays of the new size
     int step = 0;
     for (auto _ : state) {
-        const int x = d.originX + 1 + (step * 7) % (n - 2), y = d.originY + 1 + (step * 3) % (n - 2);
+        const int x = o.x + 1 + (step * 7) % (n - 2), y = o.y + 1 + (step * 3) % (n - 2);
         d.mouseMoved(platform::mouse::Left, x, y);
         ++step;
     }

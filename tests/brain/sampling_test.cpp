@@ -63,8 +63,8 @@ TEST(Display, PaintsOnlyTheLayerSquareOnWindowAndCanvases)
             for (int x = 0; x < 10; ++x) {
                 const bool square = x >= z && y >= z;
                 ASSERT_EQ(s.window.point(45 + x, 35 + y), square ? rgb(10 + x, 0, 20 + y) : kWhite);
-                ASSERT_EQ(s.canvases.plane[0].point(45 + x, 35 + y), square ? platform::Colour(10 + x) : 5u);
-                ASSERT_EQ(s.canvases.plane[1].point(45 + x, 35 + y), square ? 0u : 5u);
+                ASSERT_EQ(s.canvases.plane(0).point(45 + x, 35 + y), square ? platform::Colour(10 + x) : 5u);
+                ASSERT_EQ(s.canvases.plane(1).point(45 + x, 35 + y), square ? 0u : 5u);
             }
     }
 }
@@ -75,7 +75,7 @@ TEST(Display, GridPartlyOffTheWindowIsClipped)
     s.grid->set(brain::Green, 2, 0, 0, 77);
     brain::displayLayer(*s.grid, 0, s.window, s.canvases, {-2, 5});
     EXPECT_EQ(s.window.point(0, 5), rgb(0, 77, 0));
-    EXPECT_EQ(s.canvases.plane[1].point(0, 5), 77u);
+    EXPECT_EQ(s.canvases.plane(1).point(0, 5), 77u);
     EXPECT_EQ(s.window.point(7, 7), 0u);
 }
 

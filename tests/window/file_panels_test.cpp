@@ -5,21 +5,25 @@
 #include <fstream>
 #include <optional>
 
-#include "files/panels.h"
+#include "window/names.h"
 #include "live_window.h"
 
 // Everything a load sets, and a failed load must leave as it was.
 static auto snapshot(LiveWindow& w)
 {
     auto& d = w.d();
+    const brain::CellGrid& cells = *d.brain().cells();
+    const window::Rgb c = d.pen().colour();
+    const window::MoverPlace m = d.mover().place();
     QString menus;
     for (QAction* a : w.mainWindow()->menuBar()->findChildren<QAction*>())
         menus += QString::number(a->isEnabled() * 2 + a->isChecked());
     auto& s = w.surface();
-    return std::tuple(QList<int>{d.dimX, d.dimY, d.dimZ, d.viewLayer, d.originX, d.originY, d.needsRealloc, d.drawRed,
-                                 d.drawGreen, d.drawBlue, d.playMode, d.moverX, d.moverY, d.moverStepX, d.moverStepY},
+    return std::tuple(QList<int>{d.brain().side(), d.view().layer(), d.view().origin().x, d.view().origin().y,
+                                 d.brain().reallocationPending(), c.red, c.green, c.blue, d.mover().playing(), m.x, m.y,
+                                 m.stepX, m.stepY},
                       std::vector(s.row(0), s.row(s.height() - 1) + s.width()),
-                      std::vector(d.cells->plane(0), d.cells->plane(0) + 3 * d.cells->planeBytes()), menus, w.caption());
+                      std::vector(cells.plane(0), cells.plane(0) + 3 * cells.planeBytes()), menus, w.caption());
 }
 
 class FilePanelsTest : public QObject {
@@ -57,8 +61,8 @@ private slots:
             QCOMPARE(QDir().entryList({"*.brain"}, QDir::Files), file.isEmpty() ? QStringList() : QStringList{file});
             QVERIFY(QDir("sub").isEmpty());
             // Still open: the panel; with a message: only a name refused; the menus back: only when saved.
-            QCOMPARE(QList<bool>({w.control("Text1")->isVisible(), w.control(files::kMessage)->isVisible(),
-                                  w.d().menus.enabled("about")}),
+            QCOMPARE(QList<bool>({w.control("Text1")->isVisible(), w.control(window::control::kFileMessage)->isVisible(),
+                                  w.d().menus().enabled("about")}),
                      QList<bool>({file.isEmpty(), file.isEmpty() && !typed.trimmed().isEmpty(), !file.isEmpty()}));
         }
     }
@@ -69,12 +73,12 @@ private slots:
     {
         LiveWindow w;
         w.run("press 3 4;drag 9 4;drag 9 12;key Enter;key Enter");
-        std::tie(w.d().moverX, w.d().moverStepY) = std::pair(7, -1);
+        w.d().mover().setPlace({.x = 7, .y = 0, .stepX = 1, .stepY = -1});
         const auto saved = snapshot(w);
         w.run("menu savebrain");
         w.box("Text1")->setText("trip");
         w.run("click Command1;key +;key X");
-        w.d().drawRed = 1;
+        w.d().pen().setColour({1, 2, 3});
         std::ofstream("notes.txt") << "not a brain";
         w.run("menu loadbrain");
         auto* list = qobject_cast<QListWidget*>(w.control("File2"));
@@ -96,11 +100,11 @@ private slots:
         const auto before = snapshot(w);
         w.run("click Command3");
         QVERIFY(w.control("Text2")->isVisible());
-        QVERIFY(w.host().text(files::kMessage).find("bad.brain") != std::string::npos);
+        QVERIFY(w.host().text(window::control::kFileMessage).find("bad.brain") != std::string::npos);
         QVERIFY(snapshot(w) == before);
         // Cancel closes the panel, the message with it.
         w.run("click Command4");
-        QVERIFY(!w.control(files::kMessage)->isVisible());
+        QVERIFY(!w.control(window::control::kFileMessage)->isVisible());
     }
 };
 

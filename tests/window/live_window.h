@@ -44,19 +44,19 @@ struct LiveWindow {
     QLineEdit* box(const QString& name) const { return qobject_cast<QLineEdit*>(control(name)); }
     QAction* action(const QString& name) const { return mainWindow()->menuBar()->findChild<QAction*>(name); }
     // The surface point of grid cell (x, y).
-    QPoint cell(int x, int y) { return {d().originX + x, d().originY + y}; }
+    QPoint cell(int x, int y) { return {d().view().origin().x + x, d().view().origin().y + y}; }
     QPoint cell(const QString& xy) { return cell(xy.section(' ', 0, 0).toInt(), xy.section(' ', 1).toInt()); }
     // A surface point's colour on the window, and as the three canvases hold it.
     std::pair<platform::Colour, platform::Colour> colourAt(QPoint p)
     {
-        const auto channel = [&](int c) { return int(d().canvases.plane[c].point(p.x(), p.y())); };
+        const auto channel = [&](int c) { return int(d().canvases().plane(c).point(p.x(), p.y())); };
         return {surface().point(p.x(), p.y()), platform::rgb(channel(0), channel(1), channel(2))};
     }
-    platform::Colour colour() { return platform::rgb(d().drawRed, d().drawGreen, d().drawBlue); }
+    platform::Colour colour() { return d().pen().colour().colour(); }
     void setColour(platform::Colour c)  // and shows it in the swatch
     {
-        std::tie(d().drawRed, d().drawGreen, d().drawBlue) = std::tuple(c & 0xFF, c >> 8 & 0xFF, c >> 16);
-        d().drawswatch();
+        d().pen().setColour({int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)});
+        d().drawSwatch();
     }
     void resizeSurface(int width, int height)
     {

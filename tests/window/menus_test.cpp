@@ -33,10 +33,10 @@ private slots:
             w.run(steps);
             QStringList on, ticked;
             for (const char* item : {"options", "playoptions", "choosecolor", "about", "savebrain"})
-                if (w.action(item)->isEnabled() && w.d().menus.enabled(item))
+                if (w.action(item)->isEnabled() && w.d().menus().enabled(item))
                     on << item;
             for (QAction* a : w.mainWindow()->menuBar()->findChildren<QAction*>())
-                if (a->isChecked() && w.d().menus.checked(a->objectName().toStdString()))
+                if (a->isChecked() && w.d().menus().checked(a->objectName().toStdString()))
                     ticked << a->objectName();
             ticked.sort();
             QCOMPARE(steps + (": " + on.join(' ') + " / " + ticked.join(' ')),
@@ -49,14 +49,14 @@ private slots:
         LiveWindow w;
         // A press on the panel's own controls stays with them.
         w.run("menu about;click Picture1;click Label6");
-        QVERIFY(w.d().aboutOpen() && w.control("Label6")->isVisible() && w.control("Picture1")->isVisible());
+        QVERIFY(w.d().menus().panelOpen(window::Panel::About) && w.control("Label6")->isVisible() && w.control("Picture1")->isVisible());
         // The press that closes it does nothing else: no pick, no stroke.
-        w.d().canvases.setPoint(w.cell(3, 20).x(), w.cell(3, 20).y(), 7, 8, 9);
+        w.d().canvases().setPoint(w.cell(3, 20).x(), w.cell(3, 20).y(), 7, 8, 9);
         w.run("rpress 3 20");
-        QVERIFY(!w.d().aboutOpen() && !w.control("Label6")->isVisible() && !w.control("Picture1")->isVisible());
-        QCOMPARE(w.d().drawRed, 128);
+        QVERIFY(!w.d().menus().panelOpen(window::Panel::About) && !w.control("Label6")->isVisible() && !w.control("Picture1")->isVisible());
+        QCOMPARE(w.d().pen().colour().red, 128);
         w.run("menu about;press 3 20");
-        QCOMPARE(w.d().lastX, -1);
+        QVERIFY(!w.d().strokePoint());
         // The pick reads the canvases (the window there is black), and the swatch follows.
         w.run("rpress 3 20");
         QCOMPARE(w.colour(), platform::rgb(7, 8, 9));

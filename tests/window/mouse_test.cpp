@@ -31,8 +31,9 @@ private slots:
                 const uint wanted = c.endsWith('*') ? kChosen : 0;
                 QCOMPARE(w.colourAt(w.cell(c.remove('*'))), std::pair(wanted, wanted));
             }
-            QCOMPARE(QPoint(w.d().lastX, w.d().lastY), last.x() < 0 ? last : w.cell(last.x(), last.y()));
-            QCOMPARE(w.d().inputChanged, int(cells.contains('*')));
+            const window::Point stroke = w.d().strokePoint().value_or(window::Point{-1, -1});
+            QCOMPARE(QPoint(stroke.x, stroke.y), last.x() < 0 ? last : w.cell(last.x(), last.y()));
+            QCOMPARE(w.d().brain().inputChanged(), cells.contains('*'));
         }
     }
 
@@ -56,7 +57,7 @@ private slots:
             LiveWindow w(modes);
             w.run("menu " + modes);
             w.setColour(kChosen);
-            w.d().canvases.setPoint(w.cell(28, 29).x(), w.cell(28, 29).y(), 200, 100, 0);
+            w.d().canvases().setPoint(w.cell(28, 29).x(), w.cell(28, 29).y(), 200, 100, 0);
             w.run("press 27 29;drag 28 29;release 28 29");
             QCOMPARE(w.colourAt(w.cell(28, 29)), std::pair(segment, segment));
             QCOMPARE(w.colour(), after);

@@ -44,10 +44,13 @@ private slots:
             QCOMPARE(shown.pixel(x, y), qRgb(colour & 0xFF, colour >> 8 & 0xFF, colour >> 16));
         }
         auto& d = w.d();
-        QCOMPARE(QList<int>({d.dimX, d.dimY, d.dimZ, d.originX, d.originY, d.drawRed, d.drawGreen, d.drawBlue,
-                             d.needsRealloc, d.lastX, d.lastY, d.viewLayer, d.drawMode, d.autoGenerate, d.playMode,
-                             d.moverX, d.moverY, d.moverStepX, d.moverStepY, d.inputChanged}),
-                 QList<int>({30, 30, 30, 272, 191, 128, 128, 128, 1, -1, -1, 0, 0, 0, 0, 0, 0, 1, 1, 0}));
+        const window::Rgb c = d.pen().colour();
+        const window::MoverPlace m = d.mover().place();
+        QCOMPARE(QList<int>({d.brain().side(), d.view().origin().x, d.view().origin().y, c.red, c.green, c.blue,
+                             d.brain().reallocationPending(), d.strokePoint().has_value(), d.view().layer(),
+                             d.pen().drawsBrainOutput(), d.pen().autoGenerates(), d.mover().playing(), m.x, m.y,
+                             m.stepX, m.stepY, d.brain().inputChanged()}),
+                 QList<int>({30, 272, 191, 128, 128, 128, 1, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0}));
         // Captions exactly as designed, no access keys or shortcuts.
         QCOMPARE(tree(w.mainWindow()->menuBar()->actions()),
                  "options:Options{savebrain:Save Brain!,loadbrain:Load Brain,quit:Quit},"
@@ -78,9 +81,11 @@ private slots:
         const uint grey = rgb(128, 128, 128);
         for (QSize size : {QSize(300, 200), QSize(900, 700), QSize(574, 412)}) {
             w.resizeSurface(size.width(), size.height());
-            QCOMPARE(QPoint(w.surface().width(), w.d().originX), QPoint(size.width(), 272));
-            for (const auto& canvas : w.d().canvases.plane)
+            QCOMPARE(QPoint(w.surface().width(), w.d().view().origin().x), QPoint(size.width(), 272));
+            for (int c = 0; c < 3; ++c) {
+                const platform::Surface& canvas = w.d().canvases().plane(c);
                 QVERIFY(canvas.width() >= w.surface().width() && canvas.height() >= w.surface().height());
+            }
             QCOMPARE(w.surface().point(273, 192), grey);
             QCOMPARE(w.surface().point(301, 220), size.width() > 301 ? grey : platform::kOffSurface);
         }
