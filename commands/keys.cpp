@@ -84,6 +84,8 @@ void keyPressed(window::Drawing& d, int code)
     d.drawSwatch();
 
     d.refreshCaption();
+    // Play runs only where the maze is, on the input layer; so any key there
+    // also resumes play that an open panel had paused.
     d.menus().layerChanged(d.view().layer());
 }
 

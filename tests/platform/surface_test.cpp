@@ -1,7 +1,10 @@
 // Exact pixel coverage of the drawing operations, and read-back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <span>
+#include <tuple>
 
 #include "platform/keymap.h"
 #include "platform/surface.h"
@@ -81,6 +84,38 @@ TEST(Surface, ResizeEitherWayLosesNothing)
     s.resize(8, 9, 0xFFFFFF);
     EXPECT_EQ(s.point(5, 5), kInk);
     EXPECT_EQ(s.point(7, 8), 0xFFFFFFu);
+}
+
+// Whatever the hot loops write through a row lands in the area the display
+// repaints, from a clean start and added to what was changed before.
+TEST(Surface, RowWritesAreMarkedForTheDisplay)
+{
+    struct Case {
+        platform::Rect before;  // changed already, empty for none
+        int y, x1, x2;
+        platform::Rect dirty;
+    };
+    const Case cases[] = {
+        {{}, 3, 2, 5, {2, 3, 5, 3}},
+        {{}, 0, 7, 7, {7, 0, 7, 0}},
+        {{1, 6, 1, 6}, 2, 4, 8, {1, 2, 8, 6}},
+    };
+    for (const Case& c : cases) {
+        Surface s(10, 10);
+        s.takeDirty();
+        if (!c.before.empty())
+            s.setPoint(c.before.left, c.before.top, 0);
+        const std::span<platform::Colour> row = s.changeRow(c.y, c.x1, c.x2);
+        std::fill(row.begin(), row.end(), kInk);
+        const platform::Rect d = s.takeDirty();
+        const platform::Rect& want = c.dirty;
+        EXPECT_EQ(std::tuple(d.left, d.top, d.right, d.bottom),
+                  std::tuple(want.left, want.top, want.right, want.bottom))
+            << "row " << c.y;
+        EXPECT_EQ(painted(s).size(), std::size_t(c.x2 - c.x1 + 1));
+        EXPECT_EQ(s.point(c.x1, c.y), kInk);
+        EXPECT_EQ(s.point(c.x2, c.y), kInk);
+    }
 }
 
 TEST(KeyMap, DesignCodes)

@@ -34,7 +34,8 @@ struct FakeWindow {
     std::pair<platform::Colour, platform::Colour> colourAt(window::Point p)
     {
         const auto& c = d.canvases();
-        return {surface().point(p.x, p.y), platform::rgb(c.value(0, p.x, p.y), c.value(1, p.x, p.y), c.value(2, p.x, p.y))};
+        return {surface().point(p.x, p.y),
+                platform::rgb(c.value(0, p.x, p.y), c.value(1, p.x, p.y), c.value(2, p.x, p.y))};
     }
     platform::Colour colour() const { return d.pen().colour().colour(); }
     void setColour(platform::Colour c)  // and shows it in the swatch

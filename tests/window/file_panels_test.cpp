@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "window/names.h"
+
+constexpr const char* kMessage = window::control::kFileMessage;
 #include "live_window.h"
 
 // Everything a load sets, and a failed load must leave as it was.
@@ -61,7 +63,7 @@ private slots:
             QCOMPARE(QDir().entryList({"*.brain"}, QDir::Files), file.isEmpty() ? QStringList() : QStringList{file});
             QVERIFY(QDir("sub").isEmpty());
             // Still open: the panel; with a message: only a name refused; the menus back: only when saved.
-            QCOMPARE(QList<bool>({w.control("Text1")->isVisible(), w.control(window::control::kFileMessage)->isVisible(),
+            QCOMPARE(QList<bool>({w.control("Text1")->isVisible(), w.control(kMessage)->isVisible(),
                                   w.d().menus().enabled("about")}),
                      QList<bool>({file.isEmpty(), file.isEmpty() && !typed.trimmed().isEmpty(), !file.isEmpty()}));
         }
@@ -100,11 +102,11 @@ private slots:
         const auto before = snapshot(w);
         w.run("click Command3");
         QVERIFY(w.control("Text2")->isVisible());
-        QVERIFY(w.host().text(window::control::kFileMessage).find("bad.brain") != std::string::npos);
+        QVERIFY(w.host().text(kMessage).find("bad.brain") != std::string::npos);
         QVERIFY(snapshot(w) == before);
         // Cancel closes the panel, the message with it.
         w.run("click Command4");
-        QVERIFY(!w.control(window::control::kFileMessage)->isVisible());
+        QVERIFY(!w.control(kMessage)->isVisible());
     }
 };
 
