@@ -40,9 +40,11 @@ void navigate(window::Drawing& d, int code)
         view.setLayer(view.layer() - 1);
     // X always redisplays, even on the top layer where it cannot climb. Z
     // does too, except when it lands on or stays on the input layer during
-    // play: there the maze step repaints the picture itself.
+    // play: the window's input layer is then the live maze, and repainting
+    // it from cells sampled before the mover's last move would leave a grey
+    // wall where the mover was and no mover where it is.
     const bool playing = d.mover().playing();
-    if ((code == 'X' && view.layer() <= top) || (code == 'Z' && (view.layer() > 0 || !playing))) {
+    if (code == 'X' || (code == 'Z' && (view.layer() > 0 || !playing))) {
         d.clearSurface();
         d.displayCells();
     }
