@@ -30,7 +30,7 @@ public:
     void setVisible(const std::string& name, bool on) override { control(name).visible = on; }
     std::string text(const std::string& name) const override { return controls_.at(known(name)).text; }
     void setText(const std::string& name, const std::string& text) override { control(name).text = text; }
-    void rereadFiles(const std::string& list) override { ++rereads_[known(list)]; }
+    void rereadFiles(const std::string& list) override { known(list); }
     void setPicture(const std::string& name, const platform::Surface&) override { known(name); }
 
     void processPendingEvents() override {}
@@ -42,7 +42,6 @@ public:
     bool visible(const std::string& name) const { return controls_.at(known(name)).visible; }
     bool menuEnabled(const std::string& name) const { return menus_.at(knownMenu(name)).enabled; }
     bool menuChecked(const std::string& name) const { return menus_.at(knownMenu(name)).checked; }
-    int rereads(const std::string& list) const { return rereads_.count(list) ? rereads_.at(list) : 0; }
 
 private:
     struct Control {
@@ -79,6 +78,5 @@ private:
     std::string caption_ = window::kDesignedCaption;
     std::map<std::string, Control> controls_;
     std::map<std::string, Menu> menus_;
-    std::map<std::string, int> rereads_;
     bool ended_ = false;
 };
