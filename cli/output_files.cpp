@@ -31,8 +31,15 @@ std::string because(const std::string& what, int err)
 
 PendingFiles::~PendingFiles()
 {
+    discard();
+}
+
+void PendingFiles::discard()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& [temp, target] : pending_)
         ::unlink(temp.c_str());
+    pending_.clear();
 }
 
 std::string PendingFiles::write(const std::string& target, const std::string& bytes)

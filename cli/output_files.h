@@ -22,6 +22,8 @@ public:
     std::string write(const std::string& target, const std::string& bytes);
     // Puts every file in place; empty on success, otherwise the reason.
     std::string commit();
+    // Removes every temporary now, leaving the targets as they were.
+    void discard();
 
 private:
     std::mutex mutex_;

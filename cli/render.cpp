@@ -1,6 +1,8 @@
 // render: a layer as the window shows it, as a PNG picture; or every layer,
 // one picture each, encoded on both cores.
 #include <atomic>
+#include <csignal>
+#include <iterator>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -45,6 +47,16 @@ std::string expandPattern(const std::string& pattern, int layer)
     return out;
 }
 
+// Ctrl-C or a hang-up while the pictures are being made: the threads stop
+// after the picture in hand, the temporary files go, then the signal takes
+// its usual course.
+std::atomic<int> interruptedBy{0};
+extern "C" void noteInterrupt(int signal)
+{
+    interruptedBy = signal;
+}
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
 // Every layer, shared out between the threads one layer at a time.
 class AllLayers {
 public:
@@ -60,7 +72,7 @@ public:
         brain::Canvases canvases;
         canvases.cover(n, n);
         std::string png;
-        for (int z = next_++; z < n && !failed_; z = next_++) {
+        for (int z = next_++; z < n && !failed_ && interruptedBy == 0; z = next_++) {
             showLayer(cells_, z, window, canvases);
             const platform::ImageResult encoded = platform::encodePng(window, n, n, scale_, png);
             const std::string target = expandPattern(pattern_, z + 1);
@@ -76,6 +88,10 @@ public:
 
     void finish()
     {
+        if (const int signal = interruptedBy.load()) {
+            files_.discard();
+            std::raise(signal);
+        }
         if (failed_)
             throw Refusal(error_ + "; no picture was written");
         if (std::string error = files_.commit(); !error.empty())
@@ -103,18 +119,28 @@ private:
 
 void renderAll(const brain::CellGrid& cells, int scale, const std::string& pattern)
 {
+    // A signal the caller ignores (nohup) stays ignored.
+    using Handler = void (*)(int);
+    Handler previous[std::size(kInterrupts)];
+    for (std::size_t i = 0; i < std::size(kInterrupts); ++i)
+        if ((previous[i] = std::signal(kInterrupts[i], noteInterrupt)) == SIG_IGN)
+            std::signal(kInterrupts[i], SIG_IGN);
     AllLayers job(cells, scale, pattern);
-    Progress progress("rendering", cells.size());
-    std::thread helper;
-    try {
-        helper = std::thread([&job] { job.work(nullptr); });
-    } catch (const std::system_error&) {
-        // One thread does all the layers then.
+    {
+        Progress progress("rendering", cells.size());
+        std::thread helper;
+        try {
+            helper = std::thread([&job] { job.work(nullptr); });
+        } catch (const std::system_error&) {
+            // One thread does all the layers then.
+        }
+        job.work(&progress);
+        if (helper.joinable())
+            helper.join();
+        progress.update(cells.size());
     }
-    job.work(&progress);
-    if (helper.joinable())
-        helper.join();
-    progress.update(cells.size());
+    for (std::size_t i = 0; i < std::size(kInterrupts); ++i)
+        std::signal(kInterrupts[i], previous[i]);
     job.finish();
 }
 

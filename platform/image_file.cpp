@@ -17,9 +17,10 @@ ImageResult fail(std::string why)
     return {false, std::move(why)};
 }
 
-// zlib's fastest level: the pictures are mostly long runs that compress well
-// at any level, and a whole brain's worth of them is written at once.
-constexpr int kPngCompression = 1;
+// Qt takes 0..100 and maps it onto zlib's levels 0..9 as n * 9 / 91: 11 is
+// level 1, the fastest that compresses. The pictures are mostly long runs,
+// which any level packs well, and a whole brain's worth is written at once.
+constexpr int kPngCompression = 11;
 
 }  // namespace
 
