@@ -101,6 +101,22 @@ TEST(CliRefusals, UnwritableFolderLeavesNothingBehind)
     fs::permissions(dir.file("locked"), fs::perms::owner_all);
 }
 
+TEST(CliRefusals, AFailedPictureTakesEveryOtherPictureWithIt)
+{
+    // Layers 1..4 have a folder, layer 5 has none: its picture cannot be
+    // written, so none of the six appears.
+    Scratch dir;
+    prepare(dir);
+    const auto folder = [&dir](int layer) { return dir.file("d") + std::to_string(layer); };
+    for (int layer = 1; layer <= 4; ++layer)
+        fs::create_directory(folder(layer));
+    const Outcome r = dir.run({"render", "a.brain", "--layer", "all", "-o", "d%d/p.png"});
+    EXPECT_EQ(1, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.err.find("d5/p.png")) << r.err;
+    for (int layer = 1; layer <= 4; ++layer)
+        EXPECT_TRUE(fs::is_empty(folder(layer))) << layer;
+}
+
 TEST(CliRefusals, HelpAndVersionEverywhere)
 {
     Scratch dir;
