@@ -2,6 +2,7 @@
 // image painted on the input layer and one generation, as Enter would run it.
 #include <climits>
 #include <cstdio>
+#include <optional>
 
 #include "brain/canvases.h"
 #include "brain/sampling.h"
@@ -26,20 +27,26 @@ void parseColour(const std::string& text, files::BrainHeader& header)
     }
 }
 
-// Paints the image's top-left n x n pixels on the canvases and runs the
-// generation the window's Enter runs on a freshly sized brain.
-brain::Apex growFromImage(brain::CellGrid& cells, const std::string& imagePath)
+// The image, refused before any memory goes to the brain when it is too small.
+platform::Surface readPicture(const std::string& path, int n)
 {
-    const int n = cells.size();
     platform::Surface image;
-    const platform::ImageResult read = platform::readImage(imagePath, image);
+    const platform::ImageResult read = platform::readImage(path, image);
     if (!read.ok)
-        throw Refusal("Cannot read the image \"" + imagePath + "\": " + read.error);
+        throw Refusal("Cannot read the image \"" + path + "\": " + read.error);
     if (image.width() < n || image.height() < n)
-        throw Refusal("the image \"" + imagePath + "\" is " + std::to_string(image.width()) + " x "
+        throw Refusal("the image \"" + path + "\" is " + std::to_string(image.width()) + " x "
                       + std::to_string(image.height()) + " pixels, smaller than the brain's " + std::to_string(n)
                       + " x " + std::to_string(n));
-    platform::Surface window(n, n, platform::rgb(255, 255, 255));
+    return image;
+}
+
+// Paints the image's top-left n x n pixels on the window and the canvases and
+// runs what the window's Enter runs on a freshly sized brain: sample, generate.
+brain::Apex growFromImage(brain::CellGrid& cells, const platform::Surface& image)
+{
+    const int n = cells.size();
+    platform::Surface window(n, n);
     brain::Canvases canvases;
     canvases.cover(n, n);
     for (int y = 0; y < n; ++y)
@@ -65,16 +72,17 @@ int newCommand(const Arguments& args)
     if (const auto colour = args.value("colour"))
         parseColour(*colour, brain.header);
     checkOutputPath(out);
+    const auto imagePath = args.value("from-image");
+    const platform::Surface image = imagePath ? readPicture(*imagePath, n) : platform::Surface();
     brain.cells = brain::CellGrid::allocate(n);
     if (!brain.cells)
         throw Refusal("there is not enough memory for a brain of size " + std::to_string(n));
-    if (const auto image = args.value("from-image")) {
-        const brain::Apex apex = growFromImage(*brain.cells, *image);
-        saveBrain(out, brain);
-        std::printf("generation 1: apex %s\n", describeApex(apex).c_str());
-        return 0;
-    }
+    std::optional<brain::Apex> apex;
+    if (imagePath)
+        apex = growFromImage(*brain.cells, image);
     saveBrain(out, brain);
+    if (apex)
+        std::printf("generation 1: apex %s\n", describeApex(*apex).c_str());
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <iterator>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -65,7 +66,31 @@ public:
     {
     }
 
+    // Runs on each thread until the layers are done, one fails or a signal
+    // comes; progress only on the thread that draws it.
     void work(Progress* progress)
+    {
+        try {
+            layers(progress);
+        } catch (const std::bad_alloc&) {
+            fail("there is not enough memory for pictures of that size");
+        }
+    }
+
+    void finish()
+    {
+        if (const int signal = interruptedBy.load()) {
+            files_.discard();
+            std::raise(signal);
+        }
+        if (failed_)
+            throw Refusal(error_ + "; no picture was written");
+        if (std::string error = files_.commit(); !error.empty())
+            throw Refusal("Cannot write the pictures: " + error);
+    }
+
+private:
+    void layers(Progress* progress)
     {
         const int n = cells_.size();
         platform::Surface window(n, n);
@@ -86,19 +111,6 @@ public:
         }
     }
 
-    void finish()
-    {
-        if (const int signal = interruptedBy.load()) {
-            files_.discard();
-            std::raise(signal);
-        }
-        if (failed_)
-            throw Refusal(error_ + "; no picture was written");
-        if (std::string error = files_.commit(); !error.empty())
-            throw Refusal("Cannot write the pictures: " + error);
-    }
-
-private:
     void fail(const std::string& why)
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -185,6 +197,10 @@ int renderCommand(const Arguments& args)
         throw Refusal("a brain of size " + std::to_string(n) + " is too large for a picture");
     const int scale = parseNumber(scaleText, "the scale", 1, largestScale);
     if (all) {
+        // Every name now, so that a folder in the way of layer 300 does not
+        // surface only after the first 299 pictures are in place.
+        for (int l = 2; l <= n; ++l)
+            checkOutputPath(expandPattern(out, l));
         renderAll(*brain.cells, scale, out);
     } else {
         const int z = parseNumber(layer, "the layer", 1, n) - 1;

@@ -17,7 +17,8 @@ struct Case {
 };
 
 // In every case's folder: a.brain (size 6), old.brain (kept unchanged by a
-// refusal that names it as output), small.png (5 x 8), bad.brain (cut short).
+// refusal that names it as output), small.png (5 x 8), bad.brain (cut short),
+// junk.png (no picture), a folder layer6.
 void prepare(const Scratch& dir)
 {
     const files::LoadedBrain b = randomBrain(6, 5);
@@ -29,6 +30,7 @@ void prepare(const Scratch& dir)
     ASSERT_TRUE(platform::encodePng(platform::Surface(5, 8), 5, 8, 1, png).ok);
     std::ofstream(dir.file("small.png"), std::ios::binary) << png;
     std::ofstream(dir.file("junk.png")) << "not a picture";
+    fs::create_directory(dir.file("layer6"));
 }
 
 TEST(CliRefusals, ExitStatusOneLineAndNothingWritten)
@@ -55,6 +57,7 @@ TEST(CliRefusals, ExitStatusOneLineAndNothingWritten)
         {"scale past the largest picture", {"render", "a.brain", "--layer", "1", "-o", "p.png", "--scale", "9999"}, 1},
         {"pattern without %d", {"render", "a.brain", "--layer", "all", "-o", "p.png"}, 1},
         {"pattern with a stray %", {"render", "a.brain", "--layer", "all", "-o", "p%d%s.png"}, 1},
+        {"a folder in the way of layer 6", {"render", "a.brain", "--layer", "all", "-o", "layer%d"}, 1},
         {"render without --layer", {"render", "a.brain", "-o", "p.png"}, 2},
         {"size 1", {"new", "--size", "1", "-o", "old.brain"}, 1},
         {"size past any memory", {"new", "--size", "2000000000", "-o", "old.brain"}, 1},
