@@ -17,10 +17,12 @@ ImageResult fail(std::string why)
     return {false, std::move(why)};
 }
 
-// Qt takes 0..100 and maps it onto zlib's levels 0..9 as n * 9 / 91: 11 is
-// level 1, the fastest that compresses. The pictures are mostly long runs,
-// which any level packs well, and a whole brain's worth is written at once.
-constexpr int kPngCompression = 11;
+// Qt takes a compression of 0..100 and hands n * 9 / 91 to zlib: the least
+// n that gives the wanted level.
+int qtCompression(int zlibLevel)
+{
+    return (zlibLevel * 91 + 8) / 9;
+}
 
 }  // namespace
 
@@ -47,9 +49,10 @@ ImageResult readImage(const std::string& path, Surface& out)
     return {true, {}};
 }
 
-ImageResult encodePng(const Surface& surface, int width, int height, int scale, std::string& png)
+ImageResult encodePng(const Surface& surface, int width, int height, int scale, std::string& png, int zlibLevel)
 {
-    if (width < 1 || height < 1 || scale < 1 || width > surface.width() || height > surface.height())
+    if (width < 1 || height < 1 || scale < 1 || width > surface.width() || height > surface.height()
+        || zlibLevel < 0 || zlibLevel > 9)
         return fail("there is no picture of that size to write");
     if (width > kLargestPictureSide / scale || height > kLargestPictureSide / scale)
         return fail("a picture may be at most " + std::to_string(kLargestPictureSide) + " pixels wide and high");
@@ -76,7 +79,7 @@ ImageResult encodePng(const Surface& surface, int width, int height, int scale, 
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
-    writer.setCompression(kPngCompression);
+    writer.setCompression(qtCompression(zlibLevel));
     if (!writer.write(image))
         return fail(writer.errorString().toStdString());
     png.assign(bytes.constData(), std::size_t(bytes.size()));

@@ -19,8 +19,10 @@ struct ImageResult {
 ImageResult readImage(const std::string& path, Surface& out);
 
 // The width x height pixels at the surface's top-left corner as the bytes of
-// a PNG file, each pixel drawn as a scale x scale block.
-ImageResult encodePng(const Surface& surface, int width, int height, int scale, std::string& png);
+// a PNG file, each pixel drawn as a scale x scale block. zlibLevel 0..9
+// trades time for size: 1 is the fastest that compresses, 6 the usual.
+ImageResult encodePng(const Surface& surface, int width, int height, int scale, std::string& png,
+                      int zlibLevel = 6);
 
 // Widest and tallest picture encodePng makes.
 constexpr int kLargestPictureSide = 16384;

@@ -1,11 +1,15 @@
 // Timed runs of cerebrix-cli at N = 410, against the engine and the file code
 // measured in the same run:
-//   generate -n 100   vs  1.1 x 100 x one generation + one load + one save
+//   generate -n 100   vs  1.1 x 100 x one generation + one load + one save,
+//                     and vs the same load, 100 generations and save done in
+//                     this process (wall clock and CPU time: on a shared
+//                     machine the CPU time is the steadier of the two)
 //   render --layer all (410 pictures)  vs  10 s
 // Usage: cli_timing [rounds] [folder]   (default 5 rounds, a folder in /tmp)
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -37,7 +41,19 @@ double median(std::vector<double> v)
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-double runCli(std::vector<std::string> args)
+// User plus system time this process has used so far, its threads included.
+double cpuSeconds()
+{
+    rusage u {};
+    ::getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
+struct Timing {
+    double wall = 0, cpu = 0;
+};
+
+Timing runCli(std::vector<std::string> args)
 {
     args.insert(args.begin(), CEREBRIX_CLI);
     std::vector<char*> argv;
@@ -50,9 +66,12 @@ double runCli(std::vector<std::string> args)
     const auto start = Clock::now();
     pid_t pid = 0;
     int status = -1;
+    rusage u {};
     if (posix_spawn(&pid, CEREBRIX_CLI, &actions, nullptr, argv.data(), environ) == 0)
-        ::waitpid(pid, &status, 0);
-    const double t = seconds(start);
+        ::wait4(pid, &status, 0, &u);
+    Timing t;
+    t.wall = seconds(start);
+    t.cpu = double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
     posix_spawn_file_actions_destroy(&actions);
     if (status != 0) {
         std::fprintf(stderr, "cerebrix-cli %s failed\n", args[1].c_str());
@@ -85,48 +104,52 @@ int main(int argc, char** argv)
     // Each round: the same work in this process (load, 100 generations timed
     // one by one, save), and the program doing it; the order alternates so
     // that a drift in the machine's load falls on both alike.
-    std::vector<double> load, gen, hundred, save, cli, bound, ratio;
+    std::vector<double> gen, cli, bound, here, toBound, toHere, toHereCpu;
     for (int r = 0; r < rounds; ++r) {
+        Timing program;
         if (r % 2 == 1)
-            cli.push_back(runCli({"generate", in, "-n", "100", "-o", out}));
-        auto t = Clock::now();
+            program = runCli({"generate", in, "-n", "100", "-o", out});
+        const double cpu0 = cpuSeconds();
+        const auto t0 = Clock::now();
         files::LoadedBrain loaded;
         if (!files::readBrainFile(in, loaded).ok)
             return 1;
-        load.push_back(seconds(t));
+        const double load = seconds(t0);
         std::vector<double> one;
         for (int k = 0; k < 100; ++k) {
-            t = Clock::now();
+            const auto t = Clock::now();
             brain::generate(*loaded.cells);
             one.push_back(seconds(t));
         }
-        gen.push_back(median(one));
-        double sum = 0;
-        for (const double s : one)
-            sum += s;
-        hundred.push_back(sum);
-        t = Clock::now();
+        const auto t1 = Clock::now();
         if (!files::writeBrainFile(out, loaded.header, *loaded.cells).ok)
             return 1;
-        save.push_back(seconds(t));
+        const double save = seconds(t1);
         loaded = {};
+        const double hereWall = seconds(t0), hereCpu = cpuSeconds() - cpu0;
         if (r % 2 == 0)
-            cli.push_back(runCli({"generate", in, "-n", "100", "-o", out}));
-        bound.push_back(1.1 * 100 * gen.back() + load.back() + save.back());
-        ratio.push_back(cli.back() / bound.back());
-        std::printf("round %d: generate -n 100 %.3f s, bound %.3f s (one generation %.2f ms, 100 in this process "
-                    "%.3f s, load %.3f s, save %.3f s)\n",
-                    r + 1, cli.back(), bound.back(), gen.back() * 1e3, hundred.back(), load.back(), save.back());
+            program = runCli({"generate", in, "-n", "100", "-o", out});
+
+        gen.push_back(median(one));
+        cli.push_back(program.wall);
+        bound.push_back(1.1 * 100 * gen.back() + load + save);
+        here.push_back(hereWall);
+        toBound.push_back(program.wall / bound.back());
+        toHere.push_back(program.wall / hereWall);
+        toHereCpu.push_back(program.cpu / hereCpu);
+        std::printf("round %d: generate -n 100 %.3f s (CPU %.3f s); bound %.3f s (one generation %.2f ms, load %.3f s, "
+                    "save %.3f s); in this process %.3f s (CPU %.3f s)\n",
+                    r + 1, program.wall, program.cpu, bound.back(), gen.back() * 1e3, load, save, hereWall, hereCpu);
     }
-    std::printf("medians: generate -n 100 %.3f s; one generation %.2f ms, 100 in this process %.3f s, load %.3f s, "
-                "save %.3f s; bound %.3f s; cli / bound %.2f (median of the rounds' ratios %.2f)\n",
-                median(cli), median(gen) * 1e3, median(hundred), median(load), median(save), median(bound),
-                median(cli) / median(bound), median(ratio));
+    std::printf("medians: generate -n 100 %.3f s; one generation %.2f ms; bound %.3f s; in this process %.3f s\n",
+                median(cli), median(gen) * 1e3, median(bound), median(here));
+    std::printf("medians of the rounds' ratios: program / bound %.2f; program / this process %.2f wall, %.2f CPU\n",
+                median(toBound), median(toHere), median(toHereCpu));
 
     std::vector<double> render;
     const int renderRounds = std::max(1, rounds / 2);
     for (int r = 0; r < renderRounds; ++r) {
-        render.push_back(runCli({"render", in, "--layer", "all", "-o", dir + "/layer-%d.png"}));
+        render.push_back(runCli({"render", in, "--layer", "all", "-o", dir + "/layer-%d.png"}).wall);
         std::printf("round %d: render --layer all %.3f s\n", r + 1, render.back());
     }
     std::printf("median: render --layer all (410 pictures) %.3f s\n", median(render));
