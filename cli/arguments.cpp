@@ -23,7 +23,7 @@ const std::string& Arguments::required(const std::string& name) const
 
 namespace {
 
-const OptionSpec* findLong(const std::vector<OptionSpec>& options, const std::string& name)
+const OptionKind* findLong(const std::vector<OptionKind>& options, const std::string& name)
 {
     for (const auto& o : options)
         if (o.name == name)
@@ -31,7 +31,7 @@ const OptionSpec* findLong(const std::vector<OptionSpec>& options, const std::st
     return nullptr;
 }
 
-const OptionSpec* findShort(const std::vector<OptionSpec>& options, char letter)
+const OptionKind* findShort(const std::vector<OptionKind>& options, char letter)
 {
     for (const auto& o : options)
         if (o.letter != 0 && o.letter == letter)
@@ -41,7 +41,7 @@ const OptionSpec* findShort(const std::vector<OptionSpec>& options, char letter)
 
 }  // namespace
 
-Arguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& options)
+Arguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionKind>& options)
 {
     Arguments out;
     bool optionsEnded = false;
@@ -63,34 +63,34 @@ Arguments parseArguments(const std::vector<std::string>& args, const std::vector
             out.version = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionKind* kind = nullptr;
         std::optional<std::string> inlineValue;
         if (arg[1] == '-') {
             const std::size_t eq = arg.find('=');
-            spec = findLong(options, arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2));
+            kind = findLong(options, arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2));
             if (eq != std::string::npos)
                 inlineValue = arg.substr(eq + 1);
         } else {
-            spec = findShort(options, arg[1]);
+            kind = findShort(options, arg[1]);
             if (arg.size() > 2)
                 inlineValue = arg.substr(2);
         }
-        if (!spec)
+        if (!kind)
             throw UsageError("unknown option '" + arg + "'");
-        if (out.has(spec->name))
-            throw UsageError("the option --" + spec->name + " is given twice");
-        if (!spec->takesValue) {
+        if (out.has(kind->name))
+            throw UsageError("the option --" + kind->name + " is given twice");
+        if (!kind->takesValue) {
             if (inlineValue)
-                throw UsageError("the option --" + spec->name + " takes no value");
-            out.values[spec->name] = "";
+                throw UsageError("the option --" + kind->name + " takes no value");
+            out.values[kind->name] = "";
             continue;
         }
         if (!inlineValue) {
             if (i + 1 >= args.size())
-                throw UsageError("the option --" + spec->name + " needs a value");
+                throw UsageError("the option --" + kind->name + " needs a value");
             inlineValue = args[++i];
         }
-        out.values[spec->name] = *inlineValue;
+        out.values[kind->name] = *inlineValue;
     }
     return out;
 }

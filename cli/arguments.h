@@ -18,7 +18,7 @@ struct Refusal : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionKind {
     std::string name;      // long form, without the dashes
     char letter = 0;       // short form, 0 when there is none
     bool takesValue = false;
@@ -38,7 +38,7 @@ struct Arguments {
 // Knows --help, --version and "--" besides the given options. An option may
 // come before or after the words; "--name value" and "--name=value" are the
 // same. Unknown, repeated or incomplete options are a UsageError.
-Arguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionSpec>& options);
+Arguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionKind>& options);
 
 // A whole decimal number from min to max, or a Refusal naming `what`.
 int parseNumber(const std::string& text, const std::string& what, int min, int max);

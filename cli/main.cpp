@@ -21,7 +21,7 @@ struct Command {
     const char* name;
     const char* summary;
     const char* help;  // usage line and options
-    std::vector<OptionSpec> options;
+    std::vector<OptionKind> options;
     int (*run)(const Arguments&);
 };
 
