@@ -1,0 +1,40 @@
+#include <string>
+
+#include "commands.h"
+
+namespace cli {
+
+files::LoadedBrain loadBrain(const Arguments& args)
+{
+    if (args.words.empty())
+        throw UsageError("a brain file to read is required");
+    if (args.words.size() > 1)
+        throw UsageError("one brain file only; '" + args.words[1] + "' is one too many");
+    files::LoadedBrain brain;
+    const files::FileResult result = files::readBrainFile(args.words[0], brain);
+    if (!result.ok)
+        throw Refusal(result.error);
+    return brain;
+}
+
+void saveBrain(const std::string& path, const files::LoadedBrain& brain)
+{
+    const files::FileResult result = files::writeBrainFile(path, brain.header, *brain.cells);
+    if (!result.ok)
+        throw Refusal(result.error);
+}
+
+std::string describeApex(const brain::Apex& apex)
+{
+    return std::to_string(apex.red) + "," + std::to_string(apex.green) + "," + std::to_string(apex.blue)
+        + " (output " + std::to_string(apex.value()) + ")";
+}
+
+brain::Apex storedApex(const brain::CellGrid& cells)
+{
+    const int top = cells.size() - 1;
+    return {cells.at(brain::Red, top, top, top), cells.at(brain::Green, top, top, top),
+            cells.at(brain::Blue, top, top, top)};
+}
+
+}  // namespace cli

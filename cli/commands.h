@@ -1,0 +1,27 @@
+#pragma once
+// The four commands and what they share: each takes its parsed arguments,
+// prints its results on stdout and returns the exit status; a refusal or a
+// usage error is thrown (see arguments.h).
+#include <string>
+
+#include "arguments.h"
+#include "brain/generation.h"
+#include "files/brain_file.h"
+
+namespace cli {
+
+int infoCommand(const Arguments& args);
+int generateCommand(const Arguments& args);
+int renderCommand(const Arguments& args);
+int newCommand(const Arguments& args);
+
+// The one brain file a command reads, with the Load panel's reader.
+files::LoadedBrain loadBrain(const Arguments& args);
+// With the Save panel's writer: complete, or the old file untouched.
+void saveBrain(const std::string& path, const files::LoadedBrain& brain);
+
+// "12,34,56 (output 102)": the apex as every command prints it.
+std::string describeApex(const brain::Apex& apex);
+brain::Apex storedApex(const brain::CellGrid& cells);
+
+}  // namespace cli

@@ -1,0 +1,217 @@
+// render: a layer as the window shows it, as a PNG picture; or every layer,
+// one picture each, encoded on both cores.
+#include <atomic>
+#include <csignal>
+#include <iterator>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "brain/canvases.h"
+#include "brain/sampling.h"
+#include "commands.h"
+#include "output_files.h"
+#include "platform/image_file.h"
+#include "progress.h"
+
+namespace cli {
+namespace {
+
+// The grid square with layer z on view: the window clears to white before
+// it shows another layer, so cells left of or above the layer's square stay
+// white.
+void showLayer(const brain::CellGrid& cells, int z, platform::Surface& window, brain::Canvases& canvases)
+{
+    const int n = cells.size();
+    window.fillRect(0, 0, n - 1, n - 1, platform::rgb(255, 255, 255));
+    brain::displayLayer(cells, z, window, canvases, brain::Origin{0, 0});
+}
+
+// The pattern with %d standing for the layer and %% for a percent sign.
+std::string expandPattern(const std::string& pattern, int layer)
+{
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 'd') {
+            out += std::to_string(layer);
+            ++i;
+        } else if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == '%') {
+            out += '%';
+            ++i;
+        } else if (pattern[i] == '%') {
+            throw Refusal("in the output pattern \"" + pattern + "\", a % must be followed by d (the layer) or %");
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
+
+// Ctrl-C or a hang-up while the pictures are being made: the threads stop
+// after the picture in hand, the temporary files go, then the signal takes
+// its usual course.
+std::atomic<int> interruptedBy{0};
+extern "C" void noteInterrupt(int signal)
+{
+    interruptedBy = signal;
+}
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+// A whole brain's pictures at once are made for speed: zlib's fastest level
+// that compresses still packs the white around each layer's square to
+// nearly nothing, at a fraction of the usual level's time.
+constexpr int kBatchZlibLevel = 1;
+
+// Every layer, shared out between the threads one layer at a time.
+class AllLayers {
+public:
+    AllLayers(const brain::CellGrid& cells, int scale, std::string pattern)
+        : cells_(cells), scale_(scale), pattern_(std::move(pattern))
+    {
+    }
+
+    // Runs on each thread until the layers are done, one fails or a signal
+    // comes; progress only on the thread that draws it.
+    void work(Progress* progress)
+    {
+        try {
+            layers(progress);
+        } catch (const std::bad_alloc&) {
+            fail("there is not enough memory for pictures of that size");
+        }
+    }
+
+    void finish()
+    {
+        if (const int signal = interruptedBy.load()) {
+            files_.discard();
+            std::raise(signal);
+        }
+        if (failed_)
+            throw Refusal(error_ + "; no picture was written");
+        if (std::string error = files_.commit(); !error.empty())
+            throw Refusal("Cannot write the pictures: " + error);
+    }
+
+private:
+    void layers(Progress* progress)
+    {
+        const int n = cells_.size();
+        platform::Surface window(n, n);
+        brain::Canvases canvases;
+        canvases.cover(n, n);
+        std::string png;
+        for (int z = next_++; z < n && !failed_ && interruptedBy == 0; z = next_++) {
+            showLayer(cells_, z, window, canvases);
+            const platform::ImageResult encoded = platform::encodePng(window, n, n, scale_, png, kBatchZlibLevel);
+            const std::string target = expandPattern(pattern_, z + 1);
+            if (!encoded.ok)
+                return fail("Cannot write \"" + target + "\": " + encoded.error);
+            if (std::string error = files_.write(target, png); !error.empty())
+                return fail("Cannot write \"" + target + "\": " + error);
+            ++done_;
+            if (progress)
+                progress->update(done_);
+        }
+    }
+
+    void fail(const std::string& why)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!failed_)
+            error_ = why;
+        failed_ = true;
+    }
+
+    const brain::CellGrid& cells_;
+    const int scale_;
+    const std::string pattern_;
+    PendingFiles files_;
+    std::atomic<int> next_{0}, done_{0};
+    std::atomic<bool> failed_{false};
+    std::mutex mutex_;
+    std::string error_;
+};
+
+void renderAll(const brain::CellGrid& cells, int scale, const std::string& pattern)
+{
+    // A signal the caller ignores (nohup) stays ignored.
+    using Handler = void (*)(int);
+    Handler previous[std::size(kInterrupts)];
+    for (std::size_t i = 0; i < std::size(kInterrupts); ++i)
+        if ((previous[i] = std::signal(kInterrupts[i], noteInterrupt)) == SIG_IGN)
+            std::signal(kInterrupts[i], SIG_IGN);
+    AllLayers job(cells, scale, pattern);
+    {
+        Progress progress("rendering", cells.size());
+        std::thread helper;
+        try {
+            helper = std::thread([&job] { job.work(nullptr); });
+        } catch (const std::system_error&) {
+            // One thread does all the layers then.
+        }
+        job.work(&progress);
+        if (helper.joinable())
+            helper.join();
+        progress.update(cells.size());
+    }
+    for (std::size_t i = 0; i < std::size(kInterrupts); ++i)
+        std::signal(kInterrupts[i], previous[i]);
+    job.finish();
+}
+
+void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string& target)
+{
+    const int n = cells.size();
+    platform::Surface window(n, n);
+    brain::Canvases canvases;
+    canvases.cover(n, n);
+    showLayer(cells, z, window, canvases);
+    std::string png;
+    const platform::ImageResult encoded = platform::encodePng(window, n, n, scale, png);
+    if (!encoded.ok)
+        throw Refusal("Cannot write \"" + target + "\": " + encoded.error);
+    PendingFiles files;
+    std::string error = files.write(target, png);
+    if (error.empty())
+        error = files.commit();
+    if (!error.empty())
+        throw Refusal("Cannot write \"" + target + "\": " + error);
+}
+
+}  // namespace
+
+int renderCommand(const Arguments& args)
+{
+    const std::string& layer = args.required("layer");
+    const std::string& out = args.required("output");
+    const std::string scaleText = args.value("scale").value_or("1");
+    const bool all = layer == "all";
+    if (all) {
+        if (expandPattern(out, 1) == expandPattern(out, 2))
+            throw Refusal("the output pattern \"" + out + "\" must hold %d where the layer number goes");
+        checkOutputPath(expandPattern(out, 1));
+    } else {
+        checkOutputPath(out);
+    }
+    const files::LoadedBrain brain = loadBrain(args);
+    const int n = brain.cells->size();
+    const int largestScale = platform::kLargestPictureSide / n;
+    if (largestScale < 1)
+        throw Refusal("a brain of size " + std::to_string(n) + " is too large for a picture");
+    const int scale = parseNumber(scaleText, "the scale", 1, largestScale);
+    if (all) {
+        // Every name now, so that a folder in the way of layer 300 does not
+        // surface only after the first 299 pictures are in place.
+        for (int l = 2; l <= n; ++l)
+            checkOutputPath(expandPattern(out, l));
+        renderAll(*brain.cells, scale, out);
+    } else {
+        const int z = parseNumber(layer, "the layer", 1, n) - 1;
+        renderOne(*brain.cells, z, scale, out);
+    }
+    return 0;
+}
+
+}  // namespace cli

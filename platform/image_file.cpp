@@ -1,0 +1,89 @@
+#include "image_file.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QString>
+
+#include <cstring>
+
+namespace platform {
+namespace {
+
+ImageResult fail(std::string why)
+{
+    return {false, std::move(why)};
+}
+
+// Qt takes a compression of 0..100 and hands n * 9 / 91 to zlib: the least
+// n that gives the wanted level.
+int qtCompression(int zlibLevel)
+{
+    return (zlibLevel * 91 + 8) / 9;
+}
+
+}  // namespace
+
+ImageResult readImage(const std::string& path, Surface& out)
+{
+    QImageReader reader(QString::fromStdString(path));
+    // The pixels as stored: the top-left corner is the file's first pixel.
+    reader.setAutoTransform(false);
+    QImage image = reader.read();
+    if (image.isNull())
+        return fail(reader.errorString().toStdString());
+    // Non-premultiplied, so a transparent pixel keeps the colour it stores.
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    if (image.isNull())
+        return fail("there is not enough memory for a picture of that size");
+    const int w = image.width(), h = image.height();
+    out = Surface(w, h);
+    for (int y = 0; y < h; ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        Colour* dst = out.row(y);
+        for (int x = 0; x < w; ++x)
+            dst[x] = rgb(qRed(src[x]), qGreen(src[x]), qBlue(src[x]));
+    }
+    return {true, {}};
+}
+
+ImageResult encodePng(const Surface& surface, int width, int height, int scale, std::string& png, int zlibLevel)
+{
+    if (width < 1 || height < 1 || scale < 1 || width > surface.width() || height > surface.height()
+        || zlibLevel < 0 || zlibLevel > 9)
+        return fail("there is no picture of that size to write");
+    if (width > kLargestPictureSide / scale || height > kLargestPictureSide / scale)
+        return fail("a picture may be at most " + std::to_string(kLargestPictureSide) + " pixels wide and high");
+    QImage image(width * scale, height * scale, QImage::Format_RGB888);
+    if (image.isNull())
+        return fail("there is not enough memory for a picture of that size");
+    for (int y = 0; y < height; ++y) {
+        const Colour* src = surface.row(y);
+        uchar* first = image.scanLine(y * scale);
+        uchar* p = first;
+        for (int x = 0; x < width; ++x) {
+            const Colour c = src[x];
+            for (int i = 0; i < scale; ++i) {
+                *p++ = uchar(c & 0xFF);
+                *p++ = uchar((c >> 8) & 0xFF);
+                *p++ = uchar((c >> 16) & 0xFF);
+            }
+        }
+        const std::size_t rowBytes = std::size_t(width) * std::size_t(scale) * 3;
+        for (int i = 1; i < scale; ++i)
+            std::memcpy(image.scanLine(y * scale + i), first, rowBytes);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setCompression(qtCompression(zlibLevel));
+    if (!writer.write(image))
+        return fail(writer.errorString().toStdString());
+    png.assign(bytes.constData(), std::size_t(bytes.size()));
+    return {true, {}};
+}
+
+}  // namespace platform
