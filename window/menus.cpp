@@ -15,6 +15,14 @@ MenuEntry menu(std::string name, std::string caption, std::vector<MenuEntry> ite
     return MenuEntry{std::move(name), std::move(caption), false, true, std::move(items)};
 }
 
+// An item that shows a check box: a mode or the play state.
+MenuEntry choice(std::string name, std::string caption, bool checked = false)
+{
+    MenuEntry e = item(std::move(name), std::move(caption), checked);
+    e.checkable = true;
+    return e;
+}
+
 // A "Key help" topic: a submenu whose one item is the instruction.
 MenuEntry hint(std::string name, std::string caption, std::string itemName, std::string instruction)
 {
@@ -39,15 +47,15 @@ std::vector<MenuEntry> menuDesign()
         menu("options", "Options",
              {item("savebrain", "Save Brain", false, false), item("loadbrain", "Load Brain"), item("quit", "Quit")}),
         menu("drawoptions", "Draw options",
-             {menu("ssksdm", "Auto-Generating", {item("autogon", "On"), item("autogoff", "Off", true)}),
+             {menu("ssksdm", "Auto-Generating", {choice("autogon", "On"), choice("autogoff", "Off", true)}),
               menu("sdfsdssf", "Draw-Mode",
-                   {item("drawchosen", "Draw chosen color", true), item("drawboutput", "Draw brain output"),
+                   {choice("drawchosen", "Draw chosen color", true), choice("drawboutput", "Draw brain output"),
                     menu("choosestyle", "Choose style",
-                         {item("styleone", "style one"), item("styletwo", "style two", true),
-                          item("stylethree", "style three")})}),
+                         {choice("styleone", "style one"), choice("styletwo", "style two", true),
+                          choice("stylethree", "style three")})}),
               item("choosecolor", "Choose draw color")}),
         menu("playoptions", "Play options",
-             {item("cmove", "Computer moves in maze"), item("playoff", "Playmode off", true)}),
+             {choice("cmove", "Computer moves in maze"), choice("playoff", "Playmode off", true)}),
         menu("keyhelp", "Key help",
              {hint("dsfdfdsd", "Changing brain size", "waqs", "Press \"+ or -\""),
               hint("dsfsfd", "Viewing higher layer", "sfsdf", "Press \"X\""),
