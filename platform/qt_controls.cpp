@@ -250,6 +250,11 @@ QWidget* addControl(QWidget* parent, const ControlSpec& c, Wiring wiring)
         if (c.maxLength > 0)
             e->setMaxLength(c.maxLength);
         e->setReadOnly(c.readOnly);
+        if (c.readOnly)  // a chosen name is read from its start; a tip shows it whole
+            QObject::connect(e, &QLineEdit::textChanged, e, [e](const QString& t) {
+                e->setCursorPosition(0);
+                e->setToolTip(t);
+            });
         w = e;
         break;
     }
