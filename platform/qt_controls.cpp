@@ -2,132 +2,18 @@
 
 #include <QAction>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QStyleOptionButton>
-#include <QStyleOptionFrame>
-#include <QStylePainter>
 #include <algorithm>
 
+#include "qt_fitted.h"
 #include "qt_views.h"
 
 namespace platform {
 namespace {
 
-constexpr int kSmallestPx = 7;  // below this no text is readable
 constexpr const char* kPanelControl = "panelControl";  // marks the widgets made here
-
-// The largest font from `largestPx` down at which `text`, wrapped at word
-// boundaries with `flags`, shows whole inside `box`; the smallest if none does.
-QFont fittedFont(QFont font, int largestPx, const QString& text, const QRect& box, int flags)
-{
-    for (int px = largestPx; px >= kSmallestPx; --px) {
-        font.setPixelSize(px);
-        const QRect need = QFontMetrics(font).boundingRect(box, flags | Qt::TextWordWrap, text);
-        if (need.width() <= box.width() && need.height() <= box.height())
-            break;
-    }
-    return font;
-}
-
-constexpr int kLabelPx = 13;
-
-// A label whose text always shows whole in its designed box: the font
-// shrinks, for a text set later too, until the wrapped text fits.
-class FittedLabel : public QLabel {
-public:
-    FittedLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
-    {
-        setWordWrap(true);
-        setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    }
-    void fit()
-    {
-        fittedFor_ = text();
-        const QFont f = fittedFont(font(), kLabelPx, text(), contentsRect(), int(alignment()));
-        if (f != font())
-            setFont(f);
-    }
-
-protected:
-    void paintEvent(QPaintEvent* e) override
-    {
-        if (text() != fittedFor_)
-            fit();
-        QLabel::paintEvent(e);
-    }
-
-private:
-    QString fittedFor_;
-};
-
-// A push button whose caption wraps onto more lines and shrinks like a
-// label's when one line at the usual size would be cut.
-class FittedButton : public QPushButton {
-public:
-    FittedButton(const QString& text, QWidget* parent) : QPushButton(text, parent), usualPx_(QFontInfo(font()).pixelSize()) {}
-    void fit()
-    {
-        fittedFor_ = text();
-        QFont f = fittedFont(font(), usualPx_, text(), contents(), Qt::AlignCenter);
-        if (f != font())
-            setFont(f);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        if (text() != fittedFor_)
-            fit();
-        QStylePainter p(this);
-        QStyleOptionButton opt;
-        initStyleOption(&opt);
-        opt.text.clear();  // the bevel and focus frame only; the caption follows wrapped
-        p.drawControl(QStyle::CE_PushButton, opt);
-        style()->drawItemText(&p, contents(), Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(), text(),
-                              QPalette::ButtonText);
-    }
-
-private:
-    QRect contents() const
-    {
-        QStyleOptionButton opt;
-        initStyleOption(&opt);
-        return style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
-    }
-
-    int usualPx_;
-    QString fittedFor_;
-};
-
-// A short text box (a colour component) shows its whole content: the font
-// shrinks until `maxLength()` of the widest digit fit. A box for more than
-// fits at any readable size scrolls at the usual size.
-class FittedTextBox : public QLineEdit {
-public:
-    using QLineEdit::QLineEdit;
-    void fit()
-    {
-        const QString widest(maxLength(), QLatin1Char('0'));
-        QStyleOptionFrame opt;
-        initStyleOption(&opt);
-        const QRect r = style()->subElementRect(QStyle::SE_LineEditContents, &opt, this).marginsRemoved(textMargins());
-        QFont f = font();
-        for (int px = QFontInfo(f).pixelSize(); px >= kSmallestPx; --px) {
-            f.setPixelSize(px);
-            const QFontMetrics fm(f);
-            // Qt keeps 2 pixels clear on either side, and one more for the cursor.
-            if (fm.horizontalAdvance(widest) + 6 <= r.width() && fm.height() <= r.height()) {
-                setFont(f);
-                return;
-            }
-        }
-    }
-};
 
 // Keys a focused panel control does not keep for itself. Tab walks the open
 // panel in reading order; Enter clicks a focused button and is otherwise,
