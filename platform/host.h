@@ -15,6 +15,7 @@ struct MenuEntry {
     bool checked = false;
     bool enabled = true;
     std::vector<MenuEntry> items;  // a drop-down or submenu when not empty
+    bool checkable = false;        // shows a check box; every other item is a plain command
 };
 
 enum class ControlKind { Label, TextBox, Button, FileList, Picture };
@@ -36,6 +37,7 @@ struct ControlSpec {
 namespace key {
 constexpr int Enter = 13, Shift = 16, Control = 17, Alt = 18;
 constexpr int Plus = 187, Minus = 189;           // the main keyboard's =/+ and -/_
+constexpr int Escape = 27;
 constexpr int KeypadPlus = 107, KeypadMinus = 109;
 }  // namespace key
 
@@ -56,6 +58,8 @@ public:
     virtual void listSelected(const std::string& list, const std::string& entry) = 0;
     virtual void surfaceResized(int width, int height) = 0;
     virtual void closeRequested() = 0;
+    // A key that a focused panel control leaves to its panel (Enter, Escape).
+    virtual void panelKeyPressed(const std::string& /*control*/, int /*code*/) {}
 };
 
 class Host {

@@ -42,7 +42,7 @@ ImageResult readImage(const std::string& path, Surface& out)
     out = Surface(w, h);
     for (int y = 0; y < h; ++y) {
         const QRgb* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        Colour* dst = out.row(y);
+        const std::span<Colour> dst = out.changeRow(y, 0, w - 1);
         for (int x = 0; x < w; ++x)
             dst[x] = rgb(qRed(src[x]), qGreen(src[x]), qBlue(src[x]));
     }

@@ -45,7 +45,7 @@ int virtualKeyCode(int qtKey, bool keypad)
     case Qt::Key_Alt: case Qt::Key_AltGr: return key::Alt;
     case Qt::Key_Pause: return 19;
     case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return 27;
+    case Qt::Key_Escape: return key::Escape;
     case Qt::Key_Space: return 32;
     case Qt::Key_PageUp: return 33;
     case Qt::Key_PageDown: return 34;

@@ -1,30 +1,86 @@
 #include "qt_controls.h"
 
 #include <QAction>
-#include <QLabel>
-#include <QLineEdit>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
+#include <algorithm>
 
+#include "qt_fitted.h"
 #include "qt_views.h"
 
 namespace platform {
 namespace {
 
-// A label's text must show whole in its designed box: shrink the font
-// until the wrapped text fits.
-void fitText(QLabel* label, int width, int height)
-{
-    QFont font = label->font();
-    for (int px = 13; px >= 7; --px) {
-        font.setPixelSize(px);
-        label->setFont(font);
-        if (label->heightForWidth(width) <= height)
-            return;
+constexpr const char* kPanelControl = "panelControl";  // marks the widgets made here
+
+// Keys a focused panel control does not keep for itself. Tab walks the open
+// panel in reading order; Enter clicks a focused button and is otherwise,
+// like Escape, left to the panel.
+class PanelKeys : public QObject {
+public:
+    PanelKeys(Wiring wiring, std::string control, QObject* parent)
+        : QObject(parent), wiring_(wiring), control_(std::move(control))
+    {
     }
-}
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress)
+            return false;
+        auto* w = static_cast<QWidget*>(o);
+        auto* k = static_cast<QKeyEvent*>(e);
+        switch (k->key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            stepFocus(w, k->key() == Qt::Key_Tab && !(k->modifiers() & Qt::ShiftModifier));
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (auto* b = qobject_cast<QPushButton*>(w)) {
+                b->click();
+                return true;
+            }
+            report(key::Enter);
+            return true;
+        case Qt::Key_Escape:
+            report(key::Escape);
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    void report(int code)
+    {
+        if (!wiring_.ended)
+            wiring_.sink.panelKeyPressed(control_, code);
+    }
+
+    // Only one panel is open at a time, so the shown controls are its own.
+    static void stepFocus(QWidget* from, bool forward)
+    {
+        QList<QWidget*> ring;
+        for (QWidget* w : from->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->property(kPanelControl).toBool() && w->isVisible() && w->isEnabled() &&
+                (w->focusPolicy() & Qt::TabFocus))
+                ring << w;
+        std::stable_sort(ring.begin(), ring.end(), [](QWidget* a, QWidget* b) {
+            return std::pair(a->y(), a->x()) < std::pair(b->y(), b->x());
+        });
+        const qsizetype at = ring.indexOf(from);
+        if (at < 0)
+            return;
+        const qsizetype n = ring.size();
+        ring[(at + (forward ? 1 : n - 1)) % n]->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    }
+
+    Wiring wiring_;
+    std::string control_;
+};
 
 // A panel control takes presses and moves over itself: none of them may
 // fall through to the drawing surface underneath.
@@ -50,12 +106,13 @@ void addMenuEntry(QMenuBar* bar, QMenu* parent, const MenuEntry& e, Wiring wirin
         QObject::connect(action, &QAction::triggered, [wiring, action, name] {
             // Check marks change only when the program says so: undo
             // Qt's own toggle before the program hears of the choice.
-            action->setChecked(!action->isChecked());
+            if (action->isCheckable())
+                action->setChecked(!action->isChecked());
             if (!wiring.ended)
                 wiring.sink.menuChosen(name);
         });
-        action->setCheckable(true);
-        action->setChecked(e.checked);
+        action->setCheckable(e.checkable);
+        action->setChecked(e.checkable && e.checked);
     }
     action->setObjectName(q(e.name));
     action->setEnabled(e.enabled);
@@ -67,9 +124,7 @@ QWidget* addControl(QWidget* parent, const ControlSpec& c, Wiring wiring)
     QWidget* w = nullptr;
     switch (c.kind) {
     case ControlKind::Label: {
-        auto* l = new QLabel(q(c.text), parent);
-        l->setWordWrap(true);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        auto* l = new FittedLabel(q(c.text), parent);
         QPalette pal = l->palette();
         pal.setColor(QPalette::WindowText, toQRgb(c.colour));
         l->setPalette(pal);
@@ -77,15 +132,20 @@ QWidget* addControl(QWidget* parent, const ControlSpec& c, Wiring wiring)
         break;
     }
     case ControlKind::TextBox: {
-        auto* e = new QLineEdit(q(c.text), parent);
+        auto* e = new FittedTextBox(q(c.text), parent);
         if (c.maxLength > 0)
             e->setMaxLength(c.maxLength);
         e->setReadOnly(c.readOnly);
+        if (c.readOnly)  // a chosen name is read from its start; a tip shows it whole
+            QObject::connect(e, &QLineEdit::textChanged, e, [e](const QString& t) {
+                e->setCursorPosition(0);
+                e->setToolTip(t);
+            });
         w = e;
         break;
     }
     case ControlKind::Button: {
-        auto* b = new QPushButton(q(c.text), parent);
+        auto* b = new FittedButton(q(c.text), parent);
         const std::string name = c.name;
         QObject::connect(b, &QPushButton::clicked, [wiring, name] {
             if (!wiring.ended)
@@ -98,9 +158,12 @@ QWidget* addControl(QWidget* parent, const ControlSpec& c, Wiring wiring)
         auto* list = new QListWidget(parent);
         list->setProperty("pattern", q(c.pattern));
         const std::string name = c.name;
-        QObject::connect(list, &QListWidget::currentTextChanged, [wiring, name](const QString& t) {
-            if (!wiring.ended)
-                wiring.sink.listSelected(name, t.toStdString());
+        // Only a selection the user makes counts: the list taking the focus
+        // moves its current row without selecting anything.
+        QObject::connect(list, &QListWidget::itemSelectionChanged, [wiring, name, list] {
+            const QList<QListWidgetItem*> chosen = list->selectedItems();
+            if (!chosen.isEmpty() && !wiring.ended)
+                wiring.sink.listSelected(name, chosen.front()->text().toStdString());
         });
         w = list;
         break;
@@ -108,14 +171,23 @@ QWidget* addControl(QWidget* parent, const ControlSpec& c, Wiring wiring)
     case ControlKind::Picture: {
         auto* l = new QLabel(parent);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // A press on the photograph gives it the keyboard, as for any other
+        // panel control, so keys then leave the brain alone.
+        l->setFocusPolicy(Qt::StrongFocus);
         w = l;
         break;
     }
     }
     w->setObjectName(q(c.name));
     w->setGeometry(c.left, c.top, c.width, c.height);
-    if (c.kind == ControlKind::Label)
-        fitText(static_cast<QLabel*>(w), c.width, c.height);
+    w->setProperty(kPanelControl, true);
+    if (auto* l = dynamic_cast<FittedLabel*>(w))
+        l->fit();
+    else if (auto* b = dynamic_cast<FittedButton*>(w))
+        b->fit();
+    else if (auto* e = dynamic_cast<FittedTextBox*>(w); e && c.maxLength > 0)
+        e->fit();
+    w->installEventFilter(new PanelKeys(wiring, c.name, w));
     keepMouse(w);
     w->hide();
     return w;

@@ -104,6 +104,7 @@ public:
     void listSelected(const std::string& list, const std::string& entry) override;
     void surfaceResized(int width, int height) override;
     void closeRequested() override;
+    void panelKeyPressed(const std::string& control, int code) override;
 
 private:
     void addModeCommands();

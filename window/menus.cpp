@@ -12,6 +12,14 @@ MenuEntry item(std::string name, std::string caption, bool checked = false, bool
     return MenuEntry{std::move(name), std::move(caption), checked, enabled, {}};
 }
 
+// An item that shows a check box: a mode or the play state.
+MenuEntry choice(std::string name, std::string caption, bool checked = false)
+{
+    MenuEntry e = item(std::move(name), std::move(caption), checked);
+    e.checkable = true;
+    return e;
+}
+
 MenuEntry submenu(std::string name, std::string caption, std::vector<MenuEntry> items)
 {
     return MenuEntry{std::move(name), std::move(caption), false, true, std::move(items)};
@@ -42,15 +50,15 @@ std::vector<MenuEntry> menuDesign()
         submenu(kOptions, "Options",
                 {item(kSaveBrain, "Save Brain", false, false), item(kLoadBrain, "Load Brain"), item(kQuit, "Quit")}),
         submenu(kDrawOptions, "Draw options",
-             {submenu(kAutoGenerating, "Auto-Generating", {item(kAutoOn, "On"), item(kAutoOff, "Off", true)}),
+             {submenu(kAutoGenerating, "Auto-Generating", {choice(kAutoOn, "On"), choice(kAutoOff, "Off", true)}),
               submenu(kDrawMode, "Draw-Mode",
-                   {item(kDrawChosen, "Draw chosen color", true), item(kDrawOutput, "Draw brain output"),
+                   {choice(kDrawChosen, "Draw chosen color", true), choice(kDrawOutput, "Draw brain output"),
                     submenu(kChooseStyle, "Choose style",
-                         {item(kStyleOne, "style one"), item(kStyleTwo, "style two", true),
-                          item(kStyleThree, "style three")})}),
+                         {choice(kStyleOne, "style one"), choice(kStyleTwo, "style two", true),
+                          choice(kStyleThree, "style three")})}),
               item(kChooseColour, "Choose draw color")}),
         submenu(kPlayOptions, "Play options",
-             {item(kComputerMoves, "Computer moves in maze"), item(kPlayOff, "Playmode off", true)}),
+             {choice(kComputerMoves, "Computer moves in maze"), choice(kPlayOff, "Playmode off", true)}),
         // The hints do nothing when chosen: their names appear nowhere else.
         submenu(kKeyHelp, "Key help",
              {hint("dsfdfdsd", "Changing brain size", "waqs", "Press \"+ or -\""),
