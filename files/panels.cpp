@@ -23,6 +23,7 @@ void say(window::Drawing& d, const std::string& message)
 
 void openPanel(window::Drawing& d, const std::vector<std::string>& controls, const char* list)
 {
+    d.host().setVisible(kMessage, false);  // a message left by a file opened from outside
     d.host().rereadFiles(list);
     d.showPanel(controls, true);
     d.enablePanelMenus(false);
@@ -147,14 +148,20 @@ void loadDone(window::Drawing& d)
     const std::string name = d.host().text("Text2");
     if (onlyBlanks(name))
         return;
+    if (loadBrain(d, name))
+        closeLoadPanel(d);
+}
+
+bool loadBrain(window::Drawing& d, const std::string& path)
+{
     LoadedBrain loaded;
-    const FileResult r = readBrainFile(name, loaded);
+    const FileResult r = readBrainFile(path, loaded);
     if (!r.ok || !loaded.cells) {
-        say(d, r.ok ? "Cannot load \"" + name + "\"." : r.error);
-        return;
+        say(d, r.ok ? "Cannot load \"" + path + "\"." : r.error);
+        return false;
     }
     takeUp(d, loaded);
-    closeLoadPanel(d);
+    return true;
 }
 
 }  // namespace files

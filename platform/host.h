@@ -54,6 +54,9 @@ public:
     virtual void listSelected(const std::string& list, const std::string& entry) = 0;
     virtual void surfaceResized(int width, int height) = 0;
     virtual void closeRequested() = 0;
+    // Files dragged over the window: asked while dragging, told on the drop.
+    virtual bool acceptsDrop(const std::string& /*path*/) { return false; }
+    virtual void fileDropped(const std::string& /*path*/) {}
 };
 
 class Host {

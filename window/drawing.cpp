@@ -1,5 +1,7 @@
 #include "drawing.h"
 
+#include <utility>
+
 #include "about_picture.h"
 #include "brain/generation.h"
 #include "brain/sampling.h"
@@ -44,6 +46,8 @@ void Drawing::startUp()
     moverStepY = moverStepX = 1;
     inputChanged = 0;
     started = true;
+    if (auto then = std::exchange(onStarted, nullptr))
+        then();
 }
 
 bool Drawing::reserve(int n)
@@ -144,6 +148,17 @@ void Drawing::enablePanelMenus(bool on)
     menus.setEnabled("playoptions", on && viewLayer == 0);
     menus.setEnabled("about", on);
     menus.setEnabled("choosecolor", on);
+}
+
+bool Drawing::acceptsDrop(const std::string& path)
+{
+    return started && onAcceptsDrop && onAcceptsDrop(path);
+}
+
+void Drawing::fileDropped(const std::string& path)
+{
+    if (acceptsDrop(path) && onFileDropped)
+        onFileDropped(path);
 }
 
 bool Drawing::insideGrid(int x, int y) const

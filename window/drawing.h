@@ -78,6 +78,11 @@ public:
     std::function<void()> onMazeStep;
     std::map<std::string, std::function<void()>> onCommand;  // menu items and buttons
     std::function<void(const std::string& list, const std::string& entry)> onListSelected;
+    // Runs once, right after start-up: a brain named on the command line.
+    std::function<void()> onStarted;
+    // Files dropped on the window.
+    std::function<bool(const std::string& path)> onAcceptsDrop;
+    std::function<void(const std::string& path)> onFileDropped;
 
     // EventSink
     void activated() override;
@@ -89,6 +94,8 @@ public:
     void listSelected(const std::string& list, const std::string& entry) override;
     void surfaceResized(int width, int height) override;
     void closeRequested() override;
+    bool acceptsDrop(const std::string& path) override;
+    void fileDropped(const std::string& path) override;
 
 private:
     void addModeCommands();
