@@ -217,7 +217,7 @@ Toolkit::Toolkit(int& argc, char** argv) : impl_(std::make_unique<Impl>())
     QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     impl_->app = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    QGuiApplication::setDesktopFileName("cerebrix");
+    QGuiApplication::setDesktopFileName("org.cerebrix.Cerebrix");
     QApplication::setWindowIcon(programIcon());
 }
 
