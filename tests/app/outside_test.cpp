@@ -88,7 +88,12 @@ private slots:
         };
         for (const auto& [args, status, channel, text] : rows) {
             QProcess p;
-            p.setProcessEnvironment(QProcessEnvironment());  // nothing: no display, no forced platform
+            // Nothing that names a display or a platform; only the sanitizers' settings stay.
+            QProcessEnvironment clean;
+            for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+                if (qEnvironmentVariableIsSet(keep))
+                    clean.insert(keep, qEnvironmentVariable(keep));
+            p.setProcessEnvironment(clean);
             p.start(CEREBRIX_PROGRAM, args);
             QVERIFY2(p.waitForFinished(20000), qPrintable(args.join(' ')));
             const QString out = p.readAllStandardOutput(), err = p.readAllStandardError();
