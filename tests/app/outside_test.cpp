@@ -192,6 +192,8 @@ private slots:
                             QFAIL(qPrintable(QString("pixel %1,%2 is not a uniform block").arg(x).arg(y)));
         // The swatch's outline at x = 10 is k screen pixels wide.
         const auto screenPixel = [&](int x) { return shot.pixel(x, 206 * k) & 0xFFFFFF; };
+        QCOMPARE(screenPixel(10 * k - 1), 0xFFFFFFu);
+        QCOMPARE(screenPixel(10 * k), 0x000080u);
         QCOMPARE(screenPixel(10 * k + k - 1), 0x000080u);
         QCOMPARE(screenPixel(10 * k + k), 0x808080u);
         auto* more = w.mainWindow()->menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
