@@ -7,7 +7,8 @@ usage() {
     cat <<'USAGE'
 Usage: ./build.sh [command]
 
-  run                install what is missing, build (optimised), start the program (the default)
+  run [FILE]         install what is missing, build (optimised), start the program (the default),
+                     opening FILE (a .brain file) when given
   test               install what is missing, build, run the whole test suite
   sanitize           the test suite again under AddressSanitizer and UBSan
   bench              build and run the benchmarks
@@ -68,7 +69,7 @@ run)
     install_missing
     configure build -DCMAKE_BUILD_TYPE=Release
     ninja -C build -j "$jobs" cerebrix
-    exec ./build/app/cerebrix
+    exec ./build/app/cerebrix "${@:2}"
     ;;
 test)
     install_missing

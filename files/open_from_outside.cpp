@@ -42,6 +42,9 @@ bool openFromOutside(window::Drawing& d, const std::string& path)
     const std::filesystem::path folder = std::filesystem::absolute(path, ec).parent_path();
     if (!loadBrain(d, path))
         return false;
+    // No panel closes after this load: clear a reason left by an earlier one.
+    d.host().setVisible(kMessage, false);
+    d.host().setText(kMessage, "");
     if (!ec)
         std::filesystem::current_path(folder, ec);  // should the folder vanish meanwhile, stay where we are
     return true;

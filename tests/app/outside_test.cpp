@@ -53,6 +53,24 @@ struct Started {
     platform::Colour at(int x, int y) { return program.drawing().surface().point(x, y); }
 };
 
+// Drags files (relative to the working folder) over the window and drops
+// them; true when the window took the drag.
+bool drop(LiveWindow& w, const QStringList& paths)
+{
+    QList<QUrl> urls;
+    for (const QString& p : paths)
+        urls << QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath());
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at(300, 200);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.mainWindow(), &enter);
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.mainWindow(), &dropped);
+    w.settle();
+    return enter.isAccepted();
+}
+
 }  // namespace
 
 class OutsideTest : public QObject {
@@ -152,21 +170,18 @@ private slots:
             QVERIFY(QDir::setCurrent(home));
             LiveWindow w(steps + " " + paths.join(','));
             w.run(steps);
-            QList<QUrl> urls;
-            for (const QString& p : paths)
-                urls << QUrl::fromLocalFile(QDir(home).absoluteFilePath(p));
-            QMimeData data;
-            data.setUrls(urls);
-            const QPoint at(300, 200);
-            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(w.mainWindow(), &enter);
-            QCOMPARE(enter.isAccepted(), accepted);
-            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(w.mainWindow(), &drop);
-            w.settle();
+            const QString folder = accepted ? QFileInfo(paths.front()).absolutePath() : home;
+            QCOMPARE(drop(w, paths), accepted);
             QCOMPARE(w.d().dimX, accepted ? 20 : 30);
-            QCOMPARE(QDir::currentPath(), accepted ? QFileInfo(urls.front().toLocalFile()).absolutePath() : home);
+            QCOMPARE(QDir::currentPath(), folder);
         }
+        // A brain that cannot be read leaves its reason up until one is taken up.
+        QVERIFY(QDir::setCurrent(home));
+        LiveWindow w;
+        QVERIFY(drop(w, {"bad.brain"}));
+        QVERIFY(w.control("FileMessage")->isVisible() && w.d().dimX == 30);
+        QVERIFY(drop(w, {"good.brain"}));
+        QVERIFY(!w.control("FileMessage")->isVisible() && w.d().dimX == 20);
     }
 
     // Whatever the scale, each of the window's pixels is an exact k x k block,
