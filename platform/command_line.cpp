@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
+#include <cstdio>
 #include <cstdlib>
 
 #ifndef CEREBRIX_VERSION
@@ -16,6 +17,22 @@ bool isSet(const char* variable)
 {
     const char* v = std::getenv(variable);
     return v && *v;
+}
+
+QtMessageHandler toolkitHandler = nullptr;
+QString toolkitWarning;  // what the toolkit said last while opening the display
+
+void explainDisplayFailure(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "cerebrix: Cerebrix needs a graphical desktop, but its display could not be opened%s\n",
+                     toolkitWarning.isEmpty() ? "." : qPrintable(" (" + toolkitWarning + ")."));
+        std::_Exit(1);
+    }
+    if (type == QtWarningMsg || type == QtCriticalMsg)
+        toolkitWarning = message.section('\n', 0, 0);
+    if (toolkitHandler)
+        toolkitHandler(type, context, message);
 }
 
 }  // namespace
@@ -79,6 +96,16 @@ std::string missingDisplay(const CommandLine& line)
         return {};
     return "cerebrix: Cerebrix needs a graphical desktop, but no X11 or Wayland display was found "
            "(neither DISPLAY nor WAYLAND_DISPLAY is set).";
+}
+
+void watchDisplayOpening(bool on)
+{
+    if (on) {
+        toolkitWarning.clear();
+        toolkitHandler = qInstallMessageHandler(explainDisplayFailure);
+    } else {
+        qInstallMessageHandler(toolkitHandler);
+    }
 }
 
 }  // namespace platform

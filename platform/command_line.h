@@ -20,4 +20,8 @@ CommandLine readCommandLine(int argc, char** argv);
 // the window cannot open.
 std::string missingDisplay(const CommandLine& line);
 
+// While on, a display that is named but cannot be opened ends the program
+// with one clear line and status 1, instead of the toolkit's abort.
+void watchDisplayOpening(bool on);
+
 }  // namespace platform

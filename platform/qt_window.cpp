@@ -16,6 +16,7 @@
 #include <cmath>
 #include <map>
 
+#include "command_line.h"
 #include "qt_controls.h"
 #include "qt_views.h"
 
@@ -215,7 +216,9 @@ Toolkit::Toolkit(int& argc, char** argv) : impl_(std::make_unique<Impl>())
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     // Every movement is a painted segment of its own: none may be merged.
     QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    watchDisplayOpening(true);
     impl_->app = std::make_unique<QApplication>(argc, argv);
+    watchDisplayOpening(false);
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName("org.cerebrix.Cerebrix");
     QApplication::setWindowIcon(programIcon());
