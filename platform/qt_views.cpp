@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "keymap.h"
@@ -22,6 +23,13 @@ int buttonsOf(Qt::MouseButtons b)
 {
     return (b & Qt::LeftButton ? mouse::Left : 0) | (b & Qt::RightButton ? mouse::Right : 0) |
            (b & Qt::MiddleButton ? mouse::Middle : 0);
+}
+
+// The surface pixel under a position: on a scaled screen a position falls
+// inside a pixel's k x k block, never half-way to the next pixel.
+QPoint surfacePoint(const QPointF& p)
+{
+    return {int(std::floor(p.x())), int(std::floor(p.y()))};
 }
 
 // The format of the screen's own images, so that showing ours converts nothing.
@@ -184,14 +192,14 @@ void SurfaceView::mousePressEvent(QMouseEvent* e)
     case Qt::MiddleButton: button = mouse::Middle; break;
     default: break;
     }
-    const QPoint p = e->position().toPoint();
+    const QPoint p = surfacePoint(e->position());
     sink->mousePressed(button, p.x(), p.y());
 }
 
 void SurfaceView::mouseMoveEvent(QMouseEvent* e)
 {
     if (sink) {
-        const QPoint p = e->position().toPoint();
+        const QPoint p = surfacePoint(e->position());
         sink->mouseMoved(buttonsOf(e->buttons()), p.x(), p.y());
     }
 }

@@ -215,6 +215,12 @@ private slots:
         QCOMPARE(screenPixel(10 * k), 0x000080u);
         QCOMPARE(screenPixel(10 * k + k - 1), 0x000080u);
         QCOMPARE(screenPixel(10 * k + k), 0x808080u);
+        // A press anywhere in a pixel's block lands on that pixel.
+        const QPointF inBlock = QPointF(w.cell(5, 7)) + QPointF(k - 1, k - 1) / k;
+        QMouseEvent press(QEvent::MouseButtonPress, inBlock, w.view()->mapToGlobal(inBlock), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.view(), &press);
+        QCOMPARE(QPoint(w.d().lastX, w.d().lastY), w.cell(5, 7));
         auto* more = w.mainWindow()->menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
         QVERIFY(!more || !more->isVisible());
     }
