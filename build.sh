@@ -1,15 +1,40 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs Cerebrix on Debian 12.
-#   ./build.sh run        install what is missing, build (optimised), start the program
-#   ./build.sh test       install what is missing, build, run the whole test suite
-#   ./build.sh sanitize   the test suite again under AddressSanitizer and UBSan
-#   ./build.sh bench      build and run the benchmarks
-#   ./build.sh fuzz [s]   build and run the brain file reader's fuzzer for s seconds
+# Sets up, builds, tests, installs and packages Cerebrix on Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libx11-dev
-          libgtest-dev libbenchmark-dev xvfb xauth xfonts-base clang libclang-rt-14-dev)
+usage() {
+    cat <<'USAGE'
+Usage: ./build.sh [command]
+
+  run [FILE]         install what is missing, build (optimised), start the program (the default),
+                     opening FILE (a .brain file) when given
+  test               install what is missing, build, run the whole test suite
+  sanitize           the test suite again under AddressSanitizer and UBSan
+  bench              build and run the benchmarks
+  fuzz [SECONDS]     build and run the brain file reader's fuzzer (60 s unless given)
+  package            build the Debian package build/package/cerebrix_VERSION_ARCH.deb
+  install [PREFIX]   build and install the program under PREFIX (/usr/local unless given)
+  help               show this text (also -h, --help)
+
+Missing Debian packages are installed as root, or through sudo.
+USAGE
+}
+
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-wayland libgl-dev libx11-dev
+          libgtest-dev libbenchmark-dev xvfb xauth xfonts-base clang libclang-rt-14-dev
+          dpkg-dev lintian desktop-file-utils appstream groff-base shared-mime-info)
+
+# Runs a command as root: directly, or through sudo, or not at all.
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null; then
+        sudo "$@"
+    else
+        return 127
+    fi
+}
 
 install_missing() {
     local missing=()
@@ -17,11 +42,16 @@ install_missing() {
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return
+    if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null; then
+        echo "These Debian packages are missing: ${missing[*]}" >&2
+        echo "This script installs them as root or through sudo, and neither is available here." >&2
+        echo "Ask an administrator to run: apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
     echo "Installing: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+    as_root apt-get update -qq
+    # sudo drops the caller's environment: the setting goes on the command line.
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 }
 
 werror=OFF
@@ -39,7 +69,7 @@ run)
     install_missing
     configure build -DCMAKE_BUILD_TYPE=Release
     ninja -C build -j "$jobs" cerebrix
-    exec ./build/app/cerebrix
+    exec ./build/app/cerebrix "${@:2}"
     ;;
 test)
     install_missing
@@ -67,8 +97,38 @@ fuzz)
     mkdir -p build-fuzz/corpus
     ./build-fuzz/tests/files/fuzz_reader build-fuzz/corpus tests/files/corpus -max_total_time="${2:-60}"
     ;;
+package)
+    install_missing
+    configure build -DCMAKE_BUILD_TYPE=Release
+    ninja -C build -j "$jobs" cerebrix compressed_docs
+    rm -rf build/package
+    (cd build && cpack -G DEB -B package >/dev/null)
+    deb=$(ls build/package/cerebrix_*.deb)
+    echo "Built $deb; install it with: sudo apt install ./$deb"
+    ;;
+install)
+    prefix=${2:-/usr/local}
+    install_missing
+    configure build -DCMAKE_BUILD_TYPE=Release
+    ninja -C build -j "$jobs" cerebrix compressed_docs
+    run_here=()
+    mkdir -p "$prefix" 2>/dev/null && [ -w "$prefix" ] || run_here=(as_root)
+    "${run_here[@]}" cmake --install build --prefix "$prefix"
+    # Let the desktop know the new file type and icon at once.
+    if command -v update-mime-database >/dev/null; then
+        "${run_here[@]}" update-mime-database "$prefix/share/mime" || true
+    fi
+    if command -v gtk-update-icon-cache >/dev/null && [ -f "$prefix/share/icons/hicolor/index.theme" ]; then
+        "${run_here[@]}" gtk-update-icon-cache -q "$prefix/share/icons/hicolor" || true
+    fi
+    echo "Installed $prefix/bin/cerebrix"
+    ;;
+help | -h | --help)
+    usage
+    ;;
 *)
-    sed -n '2,8p' "$0"
+    echo "./build.sh: unknown command '$1'" >&2
+    usage >&2
     exit 2
     ;;
 esac

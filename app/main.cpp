@@ -1,13 +1,33 @@
 // Cerebrix: paint a picture, grow a brain from it.
 #include <csignal>
+#include <cstdio>
 
+#include "platform/command_line.h"
 #include "program.h"
 
 int main(int argc, char** argv)
 {
+    const platform::CommandLine line = platform::readCommandLine(argc, argv);
+    switch (line.action) {
+    case platform::CommandLine::Action::Help:
+    case platform::CommandLine::Action::Version:
+        std::fputs(line.text.c_str(), stdout);
+        return 0;
+    case platform::CommandLine::Action::Refuse:
+        std::fputs(line.text.c_str(), stderr);
+        return 2;
+    case platform::CommandLine::Action::Run:
+        break;
+    }
+    if (const std::string why = platform::missingDisplay(line); !why.empty()) {
+        std::fprintf(stderr, "%s\n", why.c_str());
+        return 1;
+    }
     // A file-size limit must make a save fail and say so, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     platform::Toolkit toolkit(argc, argv);
     app::Program program(toolkit);
+    if (!line.file.empty())
+        program.openAfterStartUp(line.file);
     return program.run();
 }

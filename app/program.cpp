@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "commands/install.h"
+#include "files/open_from_outside.h"
 #include "files/panels.h"
 #include "window/layout.h"
 #include "window/menus.h"
@@ -19,6 +20,12 @@ Program::Program(platform::Toolkit& toolkit)
     drawing_.attach(*host_);
     commands::install(drawing_);
     files::install(drawing_);
+    files::installOpenFromOutside(drawing_);
+}
+
+void Program::openAfterStartUp(const std::string& path)
+{
+    drawing_.setStartedHandler([this, path] { files::openFromOutside(drawing_, path); });
 }
 
 Program::~Program() = default;

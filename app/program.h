@@ -2,6 +2,7 @@
 // The whole program put together: the window with every command plugged in.
 // main() runs it; the tests drive the same thing.
 #include <memory>
+#include <string>
 
 #include "platform/qt_window.h"
 #include "window/drawing.h"
@@ -15,6 +16,8 @@ public:
     window::Drawing& drawing() { return drawing_; }
     platform::Host& host() { return *host_; }
     int run();
+    // Takes up the brain at `path` right after start-up, as a drop would.
+    void openAfterStartUp(const std::string& path);
 
 private:
     window::Drawing drawing_;

@@ -25,6 +25,7 @@ void say(window::Drawing& d, const std::string& message)
 
 void openPanel(window::Drawing& d, Panel panel, const char* list)
 {
+    d.host().setVisible(kFileMessage, false);  // a message left by a file opened from outside
     d.host().rereadFiles(list);
     d.openPanel(panel);
 }
@@ -125,14 +126,20 @@ void loadDone(window::Drawing& d)
     const std::string name = d.host().text(kLoadName);
     if (onlyBlanks(name))
         return;
+    if (loadBrain(d, name))
+        closeLoadPanel(d);
+}
+
+bool loadBrain(window::Drawing& d, const std::string& path)
+{
     LoadedBrain loaded;
-    const FileResult r = readBrainFile(name, loaded);
+    const FileResult r = readBrainFile(path, loaded);
     if (!r.ok || !loaded.cells) {
-        say(d, r.ok ? "Cannot load \"" + name + "\"." : r.error);
-        return;
+        say(d, r.ok ? "Cannot load \"" + path + "\"." : r.error);
+        return false;
     }
     d.takeUp(storedOf(loaded));
-    closeLoadPanel(d);
+    return true;
 }
 
 }  // namespace files

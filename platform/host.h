@@ -60,6 +60,9 @@ public:
     virtual void closeRequested() = 0;
     // A key that a focused panel control leaves to its panel (Enter, Escape).
     virtual void panelKeyPressed(const std::string& /*control*/, int /*code*/) {}
+    // Files dragged over the window: asked while dragging, told on the drop.
+    virtual bool acceptsDrop(const std::string& /*path*/) { return false; }
+    virtual void fileDropped(const std::string& /*path*/) {}
 };
 
 class Host {

@@ -2,10 +2,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QPixmap>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 
 #include "keymap.h"
 
@@ -18,7 +25,63 @@ int buttonsOf(Qt::MouseButtons b)
            (b & Qt::MiddleButton ? mouse::Middle : 0);
 }
 
+// The surface pixel under a position: on a scaled screen a position falls
+// inside a pixel's k x k block, never half-way to the next pixel.
+QPoint surfacePoint(const QPointF& p)
+{
+    return {int(std::floor(p.x())), int(std::floor(p.y()))};
+}
+
+// The format of the screen's own images, so that showing ours converts nothing.
+QImage::Format screenFormat()
+{
+    static const QImage::Format format = [] {
+        QPixmap probe(1, 1);
+        probe.fill(Qt::white);
+        return probe.toImage().format();
+    }();
+    return format;
+}
+
+// The one local file a drag carries, or nothing.
+std::string draggedFile(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile())
+        return {};
+    return QFile::encodeName(data->urls().front().toLocalFile()).toStdString();
+}
+
 }  // namespace
+
+MainWindow::MainWindow()
+{
+    setAcceptDrops(true);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* e)
+{
+    dragMoveEvent(e);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* e)
+{
+    const std::string path = draggedFile(e->mimeData());
+    if (sink && !path.empty() && sink->acceptsDrop(path))
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent* e)
+{
+    const std::string path = draggedFile(e->mimeData());
+    if (!sink || path.empty() || !sink->acceptsDrop(path)) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    sink->fileDropped(path);
+}
 
 SurfaceView::SurfaceView(Surface& surface, QWidget* parent) : QWidget(parent), surface_(surface)
 {
@@ -43,34 +106,71 @@ void MainWindow::closeEvent(QCloseEvent* e)
     e->accept();
 }
 
+int SurfaceView::pixelScale() const
+{
+    return std::max(1, qRound(devicePixelRatioF()));
+}
+
 void SurfaceView::flush()
 {
-    const Rect r = surface_.takeDirty();
+    Rect r = surface_.takeDirty();
+    const int k = pixelScale();
+    const QSize need(surface_.width() * k, surface_.height() * k);
+    if (k != scale_ || image_.width() < need.width() || image_.height() < need.height()) {
+        // A new scale, or a larger surface: the surface keeps every pixel,
+        // so the image is simply made again from all of it.
+        const QSize grown = k == scale_ ? image_.size().expandedTo(need) : need;
+        image_ = QImage(grown, screenFormat());
+        image_.fill(Qt::white);
+        scale_ = k;
+        r = {0, 0, surface_.width() - 1, surface_.height() - 1};
+        update();
+    }
     if (r.empty())
         return;
-    if (image_.width() < surface_.width() || image_.height() < surface_.height()) {
-        QImage grown(std::max(image_.width(), surface_.width()), std::max(image_.height(), surface_.height()),
-                     QImage::Format_RGB32);
-        grown.fill(Qt::white);
-        QPainter p(&grown);
-        p.drawImage(0, 0, image_);
-        image_ = grown;
-    }
-    const int right = std::min(r.right, surface_.width() - 1);
-    const int bottom = std::min(r.bottom, surface_.height() - 1);
-    for (int y = std::max(r.top, 0); y <= bottom; ++y) {
+    r.left = std::max(r.left, 0);
+    r.top = std::max(r.top, 0);
+    r.right = std::min(r.right, surface_.width() - 1);
+    r.bottom = std::min(r.bottom, surface_.height() - 1);
+    copyToImage(r);
+    update(QRect(QPoint(r.left, r.top), QPoint(r.right, r.bottom)));
+}
+
+void SurfaceView::copyToImage(const Rect& r)
+{
+    const int k = scale_;
+    const bool direct = image_.format() == QImage::Format_RGB32 || image_.format() == QImage::Format_ARGB32 ||
+                        image_.format() == QImage::Format_ARGB32_Premultiplied;
+    for (int y = r.top; y <= r.bottom; ++y) {
         const Colour* src = surface_.row(y);
-        auto* dst = reinterpret_cast<QRgb*>(image_.scanLine(y));
-        for (int x = std::max(r.left, 0); x <= right; ++x)
-            dst[x] = toQRgb(src[x]);
+        if (direct) {
+            auto* dst = reinterpret_cast<QRgb*>(image_.scanLine(y * k));
+            for (int x = r.left; x <= r.right; ++x)
+                std::fill_n(dst + x * k, k, toQRgb(src[x]));
+            const auto bytes = std::size_t(r.right - r.left + 1) * std::size_t(k) * sizeof(QRgb);
+            for (int dy = 1; dy < k; ++dy)
+                std::memcpy(image_.scanLine(y * k + dy) + r.left * k * sizeof(QRgb), dst + r.left * k, bytes);
+        } else {
+            for (int x = r.left; x <= r.right; ++x)
+                for (int dy = 0; dy < k; ++dy)
+                    for (int dx = 0; dx < k; ++dx)
+                        image_.setPixel(x * k + dx, y * k + dy, toQRgb(src[x]));
+        }
     }
-    update(QRect(QPoint(r.left, r.top), QPoint(right, bottom)));
 }
 
 void SurfaceView::paintEvent(QPaintEvent* e)
 {
+    if (pixelScale() != scale_)
+        flush();
+    // The image is in screen pixels and the screen's format already: it is
+    // copied 1:1, so nothing is scaled, smoothed or converted on the way
+    // (Qt would split a large conversion over helper threads).
     QPainter p(this);
-    p.drawImage(e->rect(), image_, e->rect());
+    const int k = scale_;
+    p.scale(1.0 / k, 1.0 / k);
+    const QRect device(e->rect().topLeft() * k, e->rect().size() * k);
+    p.drawImage(device.topLeft(), image_, device);
 }
 
 void SurfaceView::resizeEvent(QResizeEvent*)
@@ -92,14 +192,14 @@ void SurfaceView::mousePressEvent(QMouseEvent* e)
     case Qt::MiddleButton: button = mouse::Middle; break;
     default: break;
     }
-    const QPoint p = e->position().toPoint();
+    const QPoint p = surfacePoint(e->position());
     sink->mousePressed(button, p.x(), p.y());
 }
 
 void SurfaceView::mouseMoveEvent(QMouseEvent* e)
 {
     if (sink) {
-        const QPoint p = e->position().toPoint();
+        const QPoint p = surfacePoint(e->position());
         sink->mouseMoved(buttonsOf(e->buttons()), p.x(), p.y());
     }
 }

@@ -23,11 +23,16 @@ inline QString q(const std::string& s)
 
 class MainWindow : public QMainWindow {
 public:
+    MainWindow();
     EventSink* sink = nullptr;
 
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    // One local file at a time, and only when the program takes it.
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     bool announcedActive_ = false;
@@ -42,6 +47,8 @@ public:
 
     // Copies what changed on the surface into the shown image.
     void flush();
+    // Screen pixels per surface pixel: a whole number, 1 on an unscaled desktop.
+    int pixelScale() const;
     QSize sizeHint() const override { return {designWidth, designHeight}; }
 
 protected:
@@ -54,8 +61,12 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // Copies a surface rectangle into the image, each point as a k x k block.
+    void copyToImage(const Rect& r);
+
     Surface& surface_;
-    QImage image_;
+    QImage image_;  // in screen pixels and the screen's own format
+    int scale_ = 0;  // the pixelScale() image_ was made for
 };
 
 }  // namespace platform

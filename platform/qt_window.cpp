@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,11 +12,21 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <cassert>
 #include <map>
 
+#include "command_line.h"
 #include "qt_controls.h"
 #include "qt_views.h"
+
+// The icon pictures live in a resource of this static library: named here
+// so that the linker keeps them.
+static void loadIconResource()
+{
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace platform {
 namespace {
@@ -174,6 +185,27 @@ private:
     bool closed_ = false;
 };
 
+// The desktop's scale is rounded to a whole factor, so that each of the
+// window's pixels is an exact k x k block of screen pixels and every text
+// and control grows with the rest.
+void useWholeScaleFactors()
+{
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    bool given = false;
+    const double forced = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&given);
+    if (given)
+        qputenv("QT_SCALE_FACTOR", QByteArray::number(std::max(1L, std::lround(forced))));
+}
+
+QIcon programIcon()
+{
+    loadIconResource();
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/cerebrix/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 }  // namespace
 
 struct Toolkit::Impl {
@@ -182,13 +214,21 @@ struct Toolkit::Impl {
 
 Toolkit::Toolkit(int& argc, char** argv) : impl_(std::make_unique<Impl>())
 {
-    // One surface pixel is one screen pixel, whatever the screen's scaling.
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+    useWholeScaleFactors();
+    // With only a Wayland display, talk to it directly instead of looking
+    // for an X server that is not there.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "wayland");
     QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     // Every movement is a painted segment of its own: none may be merged.
     QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
+    watchDisplayOpening(true);
     impl_->app = std::make_unique<QApplication>(argc, argv);
+    watchDisplayOpening(false);
     QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName("org.cerebrix.Cerebrix");
+    QApplication::setWindowIcon(programIcon());
 }
 
 Toolkit::~Toolkit() = default;

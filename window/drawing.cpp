@@ -1,5 +1,7 @@
 #include "drawing.h"
 
+#include <utility>
+
 #include "about_picture.h"
 #include "brain/sampling.h"
 #include "names.h"
@@ -39,6 +41,8 @@ void Drawing::startUp()
     mover_.setPlaying(false);
     mover_.setPlace({});
     started_ = true;
+    if (auto then = std::exchange(onStarted_, nullptr))
+        then();
 }
 
 brain::Picture Drawing::picture() const
@@ -100,6 +104,17 @@ void Drawing::drawSwatch(platform::Colour colour)
 void Drawing::drawSwatch()
 {
     drawSwatch(pen_.colour().colour());
+}
+
+bool Drawing::acceptsDrop(const std::string& path)
+{
+    return started_ && onAcceptsDrop_ && onAcceptsDrop_(path);
+}
+
+void Drawing::fileDropped(const std::string& path)
+{
+    if (acceptsDrop(path) && onFileDropped_)
+        onFileDropped_(path);
 }
 
 bool Drawing::insideGrid(int x, int y) const

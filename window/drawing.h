@@ -93,6 +93,15 @@ public:
     {
         onListSelected_ = std::move(handler);
     }
+    // Runs once, right after start-up: a brain named on the command line.
+    void setStartedHandler(std::function<void()> then) { onStarted_ = std::move(then); }
+    // Files dropped on the window: whether one may be taken now, and taking it.
+    void setDropHandlers(std::function<bool(const std::string& path)> accepts,
+                         std::function<void(const std::string& path)> dropped)
+    {
+        onAcceptsDrop_ = std::move(accepts);
+        onFileDropped_ = std::move(dropped);
+    }
 
     // EventSink
     void activated() override;
@@ -105,6 +114,8 @@ public:
     void surfaceResized(int width, int height) override;
     void closeRequested() override;
     void panelKeyPressed(const std::string& control, int code) override;
+    bool acceptsDrop(const std::string& path) override;
+    void fileDropped(const std::string& path) override;
 
 private:
     void addModeCommands();
@@ -129,6 +140,9 @@ private:
     std::function<void()> onMazeStep_;
     std::map<std::string, std::function<void()>> onCommand_;
     std::function<void(const std::string& list, const std::string& entry)> onListSelected_;
+    std::function<void()> onStarted_;
+    std::function<bool(const std::string& path)> onAcceptsDrop_;
+    std::function<void(const std::string& path)> onFileDropped_;
 };
 
 }  // namespace window

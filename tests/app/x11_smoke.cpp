@@ -1,7 +1,10 @@
-// Starts the real program on an X server, waits until its window shows the
-// black grid and the grey swatch, then closes the window as a window manager
-// would and expects the program to end cleanly.
+// Starts the real program on an X server whose desktop is scaled by SCALE
+// (Xft.dpi 96 x SCALE), waits until its window shows the black grid and the
+// grey swatch, each design pixel a SCALE x SCALE block, then closes the
+// window as a window manager would and expects the program to end cleanly.
+//   x11_smoke PROGRAM SCALE
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -9,7 +12,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 
 namespace {
@@ -29,18 +34,35 @@ Window findByTitle(Display* dpy, Window w, const char* prefix)
     return found;
 }
 
-// Black grid centre and grey swatch centre, 412 rows of client area under the menu bar.
-bool showsStartUp(Display* dpy, Window win)
+// Black grid centre and grey swatch centre, 412 rows of client area under
+// the menu bar, all in design pixels of k x k screen pixels.
+bool showsStartUp(Display* dpy, Window win, int k)
 {
     XWindowAttributes a;
     XGetWindowAttributes(dpy, win, &a);
+    if (a.width != 574 * k || a.height <= 412 * k)
+        return false;
     XImage* img = XGetImage(dpy, win, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
     if (!img)
         return false;
-    const int top = a.height - 412;
-    const bool ok = (XGetPixel(img, 287, top + 206) & 0xFFFFFF) == 0 && (XGetPixel(img, 60, top + 206) & 0xFFFFFF) == 0x808080;
+    const int top = a.height - 412 * k;
+    bool ok = true;
+    for (int d = 0; d < k * k; ++d) {
+        const int dx = d % k, dy = d / k;
+        ok = ok && (XGetPixel(img, 287 * k + dx, top + 206 * k + dy) & 0xFFFFFF) == 0 &&
+             (XGetPixel(img, 60 * k + dx, top + 206 * k + dy) & 0xFFFFFF) == 0x808080;
+    }
     XDestroyImage(img);
     return ok;
+}
+
+// The desktop's scale, as desktops tell it to programs: the X resource Xft.dpi.
+void setDesktopScale(Display* dpy, int k)
+{
+    const std::string resources = "Xft.dpi:\t" + std::to_string(96 * k) + "\n";
+    XChangeProperty(dpy, DefaultRootWindow(dpy), XInternAtom(dpy, "RESOURCE_MANAGER", False), XA_STRING, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
+    XSync(dpy, False);
 }
 
 int fail(const char* what, pid_t child)
@@ -55,22 +77,24 @@ int fail(const char* what, pid_t child)
 
 int main(int argc, char** argv)
 {
+    const int k = argc == 3 ? std::atoi(argv[2]) : 0;
+    Display* dpy = k >= 1 ? XOpenDisplay(nullptr) : nullptr;
+    if (!dpy)
+        return fail(k >= 1 ? "needs an X display" : "usage: x11_smoke PROGRAM SCALE", 0);
+    setDesktopScale(dpy, k);
     const pid_t child = fork();
     if (child == 0) {
         execl(argv[1], argv[1], nullptr);
         _exit(127);
     }
-    Display* dpy = XOpenDisplay(nullptr);
-    if (argc < 2 || !dpy)
-        return fail("needs the program and an X display", child);
 
     using namespace std::chrono;
     Window win = 0;
     for (auto until = steady_clock::now() + seconds(20); steady_clock::now() < until;
          std::this_thread::sleep_for(milliseconds(100)))
-        if ((win = findByTitle(dpy, DefaultRootWindow(dpy), "Cerebrix - By Quillon")) && showsStartUp(dpy, win))
+        if ((win = findByTitle(dpy, DefaultRootWindow(dpy), "Cerebrix - By Quillon")) && showsStartUp(dpy, win, k))
             break;
-    if (!win || !showsStartUp(dpy, win))
+    if (!win || !showsStartUp(dpy, win, k))
         return fail(win ? "the window does not show the grid and the swatch" : "no window appeared", child);
 
     XEvent close{};

@@ -1,0 +1,232 @@
+// The program as the desktop meets it: its command line, brains opened from
+// outside the panels (a file argument, a drop) and its look on a scaled screen.
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QUrl>
+#include <fstream>
+#include <optional>
+
+#include "files/brain_file.h"
+#include "tests/window/live_window.h"
+
+namespace {
+
+const QString kStartCaption = "Cerebrix - By Quillon (Age 26) / Size of brain: 9455 / Drawing on input layer";
+
+// A brain of side 20 whose input cell (x, y) is RGB(x, y, 200).
+void writeBrain(const QString& path)
+{
+    auto cells = brain::CellGrid::allocate(20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x) {
+            cells->set(brain::Red, x, y, 0, std::uint8_t(x));
+            cells->set(brain::Green, x, y, 0, std::uint8_t(y));
+            cells->set(brain::Blue, x, y, 0, 200);
+        }
+    files::BrainHeader h;
+    h.dimX = h.dimY = h.dimZ = 20;
+    QVERIFY(files::writeBrainFile(path.toStdString(), h, *cells).ok);
+}
+
+// A colour number as the screen's 0xRRGGBB.
+unsigned rgbOf(platform::Colour c)
+{
+    return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
+}
+
+// The program started as `cerebrix FILE` would be.
+struct Started {
+    app::Program program{toolkit()};
+    explicit Started(const QString& file)
+    {
+        if (!file.isEmpty())
+            program.openAfterStartUp(file.toStdString());
+        program.host().show();
+        program.drawing().activated();
+        program.host().waitForEvents(0);
+    }
+    platform::Host& host() { return program.host(); }
+    platform::Colour at(int x, int y) { return program.drawing().surface().point(x, y); }
+};
+
+// Drags files (relative to the working folder) over the window and drops
+// them; true when the window took the drag.
+bool drop(LiveWindow& w, const QStringList& paths)
+{
+    QList<QUrl> urls;
+    for (const QString& p : paths)
+        urls << QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath());
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at(300, 200);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.mainWindow(), &enter);
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.mainWindow(), &dropped);
+    w.settle();
+    return enter.isAccepted();
+}
+
+}  // namespace
+
+class OutsideTest : public QObject {
+    Q_OBJECT
+
+    std::optional<QTemporaryDir> scratch;
+    QString home;
+
+private slots:
+    void init()
+    {
+        scratch.emplace();
+        QVERIFY(QDir::setCurrent(scratch->path()) && QDir().mkdir("sub"));
+        home = QDir::currentPath();
+        writeBrain("good.brain");
+        writeBrain("sub/far.brain");
+        std::ofstream("bad.brain") << "30,30,30,128,128,128,0,0,1,1\n7\n";  // ends early
+    }
+
+    // The real program, started without a usable display: what it prints and its status.
+    void commandLine()
+    {
+        // Arguments; DISPLAY; exit status; the stream that must hold the text; the text.
+        const std::tuple<QStringList, QString, int, QProcess::ProcessChannel, QString> rows[] = {
+            {{"--help"}, "", 0, QProcess::StandardOutput, "Usage: cerebrix [options] [file]"},
+            {{"-h"}, "", 0, QProcess::StandardOutput, "A brain file (.brain) to open."},
+            {{"--version"}, "", 0, QProcess::StandardOutput, "cerebrix " CEREBRIX_VERSION "\n"},
+            {{"--frob"}, "", 2, QProcess::StandardError, "Unknown option 'frob'."},
+            {{"--frob"}, "", 2, QProcess::StandardError, "Usage: cerebrix"},
+            {{"a.brain", "b.brain"}, "", 2, QProcess::StandardError, "only one brain file"},
+            {{"good.brain"}, "", 1, QProcess::StandardError,
+             "cerebrix: Cerebrix needs a graphical desktop, but no X11 or Wayland display was found"},
+            {{"good.brain"}, ":4711", 1, QProcess::StandardError,
+             "cerebrix: Cerebrix needs a graphical desktop, but its display could not be opened"},
+        };
+        for (const auto& [args, display, status, channel, text] : rows) {
+            QProcess p;
+            // Nothing that names a display or a platform; only the sanitizers' settings stay.
+            QProcessEnvironment clean;
+            for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+                if (qEnvironmentVariableIsSet(keep))
+                    clean.insert(keep, qEnvironmentVariable(keep));
+            if (!display.isEmpty())
+                clean.insert("DISPLAY", display);
+            p.setProcessEnvironment(clean);
+            p.start(CEREBRIX_PROGRAM, args);
+            QVERIFY2(p.waitForFinished(20000), qPrintable(args.join(' ')));
+            const QString out = p.readAllStandardOutput(), err = p.readAllStandardError();
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);  // no abort
+            QCOMPARE(p.exitCode(), status);
+            QVERIFY2((channel == QProcess::StandardOutput ? out : err).contains(text), qPrintable(out + err));
+            if (status == 1 && display.isEmpty())
+                QCOMPARE(err.count('\n'), 1);  // one line
+        }
+    }
+
+    // cerebrix FILE: what the window shows, and which folder it works in.
+    void fileArgument()
+    {
+        // File; caption afterwards; the colour of the grid's first cell; working folder; a message shown.
+        const std::tuple<QString, QString, platform::Colour, QString, bool> rows[] = {
+            {"", kStartCaption, 0, ".", false},
+            {"good.brain", "Cerebrix - By Quillon (Age 26) / Size of brain: 2870 / Drawing on input layer",
+             platform::rgb(0, 0, 200), ".", false},
+            {"sub/far.brain", "Cerebrix - By Quillon (Age 26) / Size of brain: 2870 / Drawing on input layer",
+             platform::rgb(0, 0, 200), "sub", false},
+            {"bad.brain", kStartCaption, 0, ".", true},
+            {"missing.brain", kStartCaption, 0, ".", true},
+            {"sub", kStartCaption, 0, ".", true},
+        };
+        for (const auto& [file, caption, firstCell, folder, message] : rows) {
+            QVERIFY(QDir::setCurrent(home));
+            Started w(file);
+            const QString row = "row " + file;
+            QVERIFY2(QString::fromStdString(w.host().caption()) == caption, qPrintable(row));
+            const auto& d = w.program.drawing();
+            const brain::Origin o = d.view().origin();
+            QVERIFY2(w.at(o.x, o.y) == firstCell, qPrintable(row));
+            QVERIFY2(w.at(o.x + 5, o.y + 7) == (firstCell ? platform::rgb(5, 7, 200) : 0), qPrintable(row));
+            QCOMPARE(QDir::currentPath(), QDir::cleanPath(QDir(home).absoluteFilePath(folder)));
+            QCOMPARE(w.host().text("FileMessage").empty(), !message);
+            QVERIFY2(d.started() && d.brain().reallocationPending() == (message || file.isEmpty()), qPrintable(row));
+        }
+    }
+
+    // Dropped files: taken up only when "Load Brain" could be chosen.
+    void drops()
+    {
+        // Steps before the drop; the files dragged; accepted.
+        const std::tuple<QString, QStringList, bool> rows[] = {
+            {"", {"good.brain"}, true},
+            {"", {"sub/far.brain"}, true},
+            {"", {"good.brain", "sub/far.brain"}, false},
+            {"", {"missing.brain"}, false},
+            {"", {"sub"}, false},
+            {"menu loadbrain", {"good.brain"}, false},
+            {"menu choosecolor", {"good.brain"}, false},
+            {"menu about", {"good.brain"}, false},
+            {"menu cmove", {"good.brain"}, false},
+        };
+        for (const auto& [steps, paths, accepted] : rows) {
+            QVERIFY(QDir::setCurrent(home));
+            LiveWindow w(steps + " " + paths.join(','));
+            w.run(steps);
+            const QString folder = accepted ? QFileInfo(paths.front()).absolutePath() : home;
+            QCOMPARE(drop(w, paths), accepted);
+            QCOMPARE(w.d().brain().side(), accepted ? 20 : 30);
+            QCOMPARE(QDir::currentPath(), folder);
+        }
+        // A brain that cannot be read leaves its reason up until one is taken up.
+        QVERIFY(QDir::setCurrent(home));
+        LiveWindow w;
+        QVERIFY(drop(w, {"bad.brain"}));
+        QVERIFY(w.control("FileMessage")->isVisible() && w.d().brain().side() == 30);
+        QVERIFY(drop(w, {"good.brain"}));
+        QVERIFY(!w.control("FileMessage")->isVisible() && w.d().brain().side() == 20);
+    }
+
+    // Whatever the scale, each of the window's pixels is an exact k x k block,
+    // and the menu bar needs no overflow button. Run at QT_SCALE_FACTOR=2 too.
+    void scaledGrab()
+    {
+        LiveWindow w;
+        auto& s = w.surface();
+        for (int y = 160; y < 200; ++y)
+            for (int x = 0; x < 574; ++x)
+                if ((x + y) % 3 == 0)
+                    s.setPoint(x, y, platform::rgb(x % 256, y % 256, (x * y) % 256));
+        w.settle();
+        const int k = qRound(w.view()->devicePixelRatioF());
+        QCOMPARE(k, qRound(qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble()));
+        const QImage shot = w.view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shot.size(), QSize(574 * k, 412 * k));
+        for (int y = 0; y < 412; ++y)
+            for (int x = 0; x < 574; ++x)
+                for (int dy = 0; dy < k; ++dy)
+                    for (int dx = 0; dx < k; ++dx)
+                        if ((shot.pixel(x * k + dx, y * k + dy) & 0xFFFFFF) != rgbOf(s.point(x, y)))
+                            QFAIL(qPrintable(QString("pixel %1,%2 is not a uniform block").arg(x).arg(y)));
+        // The swatch's outline at x = 10 is k screen pixels wide.
+        const auto screenPixel = [&](int x) { return shot.pixel(x, 206 * k) & 0xFFFFFF; };
+        QCOMPARE(screenPixel(10 * k - 1), 0xFFFFFFu);
+        QCOMPARE(screenPixel(10 * k), 0x000080u);
+        QCOMPARE(screenPixel(10 * k + k - 1), 0x000080u);
+        QCOMPARE(screenPixel(10 * k + k), 0x808080u);
+        // A press anywhere in a pixel's block lands on that pixel.
+        const QPointF inBlock = QPointF(w.cell(5, 7)) + QPointF(k - 1, k - 1) / k;
+        QMouseEvent press(QEvent::MouseButtonPress, inBlock, w.view()->mapToGlobal(inBlock), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.view(), &press);
+        QVERIFY(w.d().strokePoint().has_value());
+        QCOMPARE(QPoint(w.d().strokePoint()->x, w.d().strokePoint()->y), w.cell(5, 7));
+        auto* more = w.mainWindow()->menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
+        QVERIFY(!more || !more->isVisible());
+    }
+};
+
+QTEST_MAIN(OutsideTest)
+#include "outside_test.moc"

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Builds the .deb with CPack from an already built tree, then checks its
+# fields, its files and lintian's verdict, and that apt would install it.
+#   debian_package.sh BUILD_DIR SCRATCH_DIR
+set -euo pipefail
+build=$1 out=$2
+fail() { echo "FAIL: $*" >&2; exit 1; }
+need() { command -v "$1" >/dev/null || fail "$1 is missing (package $2; ./build.sh installs it)"; }
+need cpack cmake
+need dpkg-shlibdeps dpkg-dev
+need lintian lintian
+
+rm -rf "$out"
+(cd "$build" && cpack -G DEB -B "$out" >/dev/null)
+deb=$(ls "$out"/cerebrix_*.deb)
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = cerebrix ] || fail "Package"
+[ "$(field Section)" = graphics ] || fail "Section"
+[ -n "$(field Maintainer)" ] || fail "Maintainer"
+[ -n "$(field Description)" ] || fail "Description"
+# Dependencies computed from the binary.
+for lib in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6; do
+    field Depends | grep -q "\b$lib (>= " || fail "Depends lacks $lib: $(field Depends)"
+done
+
+files=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for f in ./usr/bin/cerebrix ./usr/bin/cerebrix-cli ./usr/share/man/man1/cerebrix-cli.1.gz ./usr/share/applications/org.cerebrix.Cerebrix.desktop \
+         ./usr/share/metainfo/org.cerebrix.Cerebrix.metainfo.xml ./usr/share/mime/packages/cerebrix.xml \
+         ./usr/share/man/man1/cerebrix.1.gz ./usr/share/icons/hicolor/scalable/apps/cerebrix.svg \
+         ./usr/share/icons/hicolor/16x16/apps/cerebrix.png ./usr/share/icons/hicolor/256x256/apps/cerebrix.png \
+         ./usr/share/doc/cerebrix/copyright ./usr/share/doc/cerebrix/changelog.gz; do
+    grep -qx -- "$f" <<<"$files" || fail "$f is not in the package"
+done
+! grep -v '^\./usr/' <<<"$files" | grep -q . || fail "files outside /usr"
+dpkg-deb -c "$deb" | awk '$2 != "root/root"' | grep -q . && fail "files not owned by root"
+
+# lintian: no errors; its warnings are printed for the record.
+report=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+[ -n "$report" ] && echo "$report"
+grep -q '^E:' <<<"$report" && fail "lintian errors"
+
+# apt would take it as it is, dependencies and all (a simulation only).
+if command -v apt-get >/dev/null; then
+    apt-get install -s "$deb" >/dev/null 2>&1 || fail "apt-get cannot install $deb"
+fi
+echo "package $(basename "$deb") OK"
