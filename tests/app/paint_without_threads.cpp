@@ -84,7 +84,14 @@ bool threadsStart()
     }
     // A large surface, painted into the screen's own pixel format: the
     // window's menus and frame are the toolkit's business, the surface ours.
-    auto* window = qobject_cast<QMainWindow*>(QApplication::activeWindow());
+    // Without a window manager the window need not have become active: find
+    // it among the top-level windows.
+    QMainWindow* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* main = qobject_cast<QMainWindow*>(w))
+            window = main;
+    if (!window)
+        _exit(1);
     window->resize(1900, 1300);
     const QPixmap shot = window->centralWidget()->grab();
     _exit(shot.isNull() ? 1 : 0);
