@@ -74,7 +74,7 @@ char* putHeader(char* out, const BrainHeader& header)
 }  // namespace
 
 FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
-                          const brain::CellGrid& cells, WriteOptions options)
+                          const brain::CellGrid& cells, WriteOptions options, const Progress& progress)
 {
     const int n = cells.size();
     if (header.dimX != n || header.dimY != n || header.dimZ != n)
