@@ -179,9 +179,10 @@ FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
                if (progress)
                    progress();
                return file.write(text, bytes);
-           })
-        && file.commit();
-    if (!written)
+           });
+    if (written && progress)
+        progress();  // flushing to the disk may take a while yet
+    if (!written || !file.commit())
         return refuse(path, file.error());
     return {true, {}};
 }

@@ -325,6 +325,8 @@ FieldStatus Loader::run(FieldScanner& scanner, CellStop& stop)
     std::uint64_t field = 0;
     std::uint64_t offset = scanner.offset();  // of the carry's first byte
     restBytes_ = scanner.takeRest(rest_);
+    if (progress_)
+        progress_();  // the grid may have taken a while to allocate
     const char* carry = nullptr;
     std::size_t carryBytes = 0;
     std::size_t want = first_;

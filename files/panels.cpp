@@ -3,6 +3,7 @@
 #include <string>
 
 #include "brain_file.h"
+#include "busy_cursor.h"
 #include "commands/keys.h"
 #include "window/drawing.h"
 #include "window/layout.h"
@@ -134,7 +135,8 @@ void saveDone(window::Drawing& d)
         say(d, "Cannot save \"" + file + "\" yet: the brain has a new size. Generate it first (Enter), then save.");
         return;
     }
-    const FileResult r = writeBrainFile(file, headerOf(d), *d.cells);
+    BusyCursor busy(d.host());
+    const FileResult r = writeBrainFile(file, headerOf(d), *d.cells, {}, busy.progress());
     if (!r.ok) {
         say(d, r.error);
         return;
@@ -148,7 +150,8 @@ void loadDone(window::Drawing& d)
     if (onlyBlanks(name))
         return;
     LoadedBrain loaded;
-    const FileResult r = readBrainFile(name, loaded);
+    BusyCursor busy(d.host());
+    const FileResult r = readBrainFile(name, loaded, busy.progress());
     if (!r.ok || !loaded.cells) {
         say(d, r.ok ? "Cannot load \"" + name + "\"." : r.error);
         return;
