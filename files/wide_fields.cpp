@@ -1,9 +1,12 @@
 // Every field end (LF) in a block of 32 bytes gets its value from the bytes
 // just before it, all at once: the units digit right before the line end,
 // the tens and hundreds before that where they are digits. The values at the
-// line ends are then stored one by one in file order.
+// line ends are packed together, eight bytes of the block at a time, into a
+// row of values in file order, which is then dealt out to the three planes
+// 16 cells at a time. No branch depends on how many fields a block holds.
 #include "files/wide_fields.h"
 
+#include <array>
 #include <cstring>
 
 #if defined(__x86_64__)
@@ -22,6 +25,50 @@ constexpr std::ptrdiff_t kBlock = 32;
 constexpr std::ptrdiff_t kLookBack = 6;
 // "0\r\n" 48 times: 16 cells of zeros.
 constexpr std::ptrdiff_t kZeroRun = 144;
+
+// Values decoded and not yet stored, in file order.
+struct Row {
+    static constexpr unsigned kCapacity = 64 * 48;
+    alignas(32) std::uint8_t values[kCapacity + 8];  // room for the 8-byte stores
+    unsigned count = 0;
+};
+
+// For each set of marked bytes among eight, the shuffle that packs them to
+// the front: their positions in order, then 0x80 for "none".
+constexpr std::array<std::uint64_t, 256> makePacking()
+{
+    std::array<std::uint64_t, 256> table{};
+    for (unsigned m = 0; m < 256; ++m) {
+        std::uint64_t t = 0;
+        unsigned n = 0;
+        for (unsigned i = 0; i < 8; ++i)
+            if (m >> i & 1)
+                t |= std::uint64_t(i) << (8 * n++);
+        for (; n < 8; ++n)
+            t |= std::uint64_t(0x80) << (8 * n);
+        table[m] = t;
+    }
+    return table;
+}
+constexpr std::array<std::uint64_t, 256> kPacking = makePacking();
+
+// Shuffles that take 48 values of 16 cells apart into the 16 of each
+// channel: for channel k and each third of the 48, where its bytes go.
+struct Dealing {
+    std::uint8_t from[3][3][16];
+};
+constexpr Dealing makeDealing()
+{
+    Dealing d{};
+    for (int k = 0; k < 3; ++k)
+        for (int third = 0; third < 3; ++third)
+            for (int j = 0; j < 16; ++j) {
+                const int source = 3 * j + k - 16 * third;
+                d.from[k][third][j] = std::uint8_t(source >= 0 && source < 16 ? source : 0x80);
+            }
+    return d;
+}
+constexpr Dealing kDealing = makeDealing();
 
 __attribute__((target("avx2"))) inline __m256i loadAt(const char* p)
 {
@@ -62,9 +109,40 @@ __attribute__((target("avx2"))) bool zeroRun(const char* p)
     return maskOf(same) == 0xffffffffu;
 }
 
-// The fields that end in the block at c.p, when all of them are plain: false
-// (and nothing stored) otherwise.
-__attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt"))) bool block(FieldCursor& c, std::uint64_t fields)
+// Stores the row's values from the cursor's field on, and empties the row.
+__attribute__((target("avx2,popcnt"))) void store(FieldCursor& cursor, Row& row)
+{
+    FieldCursor c = cursor;  // in registers: the byte stores could alias the caller's
+    const std::uint8_t* v = row.values;
+    const std::uint8_t* const end = v + row.count;
+    while (v < end && c.field % 3 != 0)
+        c.store(*v++);
+    for (; end - v >= 48; v += 48) {
+        const __m128i third[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(v)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 16)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 32))};
+        std::uint8_t* const to[3] = {c.here, c.then, c.after};
+        for (int k = 0; k < 3; ++k) {
+            __m128i channel = _mm_setzero_si128();
+            for (int t = 0; t < 3; ++t)
+                channel = _mm_or_si128(channel, _mm_shuffle_epi8(third[t], _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                                                                               kDealing.from[k][t]))));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to[k]), channel);
+        }
+        c.here += 16;
+        c.then += 16;
+        c.after += 16;
+        c.field += 48;
+    }
+    while (v < end)
+        c.store(*v++);
+    row.count = 0;
+    cursor = c;
+}
+
+// The fields that end in the block at c.p, when all of them are plain, onto
+// the row: false (and nothing taken) otherwise.
+__attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt"))) bool block(FieldCursor& c, Row& row, std::uint64_t fields)
 {
     const char* p = c.p;
     const __m256i v = loadAt(p);
@@ -102,7 +180,7 @@ __attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt"))) bool block(FieldCursor& c,
     if ((lf & (~maskOf(unitIs) | maskOf(fourDigits) | maskOf(over))) != 0)
         return false;  // an empty field, four digits or more, or above 255
     const unsigned count = unsigned(_mm_popcnt_u32(lf));
-    if (c.field + count > fields)
+    if (c.field + row.count + count > fields)
         return false;
 
     // Times ten and times a hundred (mod 256, exact for values up to 255).
@@ -112,24 +190,17 @@ __attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt"))) bool block(FieldCursor& c,
                                                0, 100, -56, 44, -112, -12, 88, -68, 32, -124, 0, 0, 0, 0, 0, 0);
     const __m256i value = _mm256_add_epi8(
         units, _mm256_add_epi8(_mm256_shuffle_epi8(byTen, tens), _mm256_shuffle_epi8(byHundred, hundreds)));
-    alignas(32) std::uint8_t values[kBlock];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(values), value);
-    // In locals: the byte stores could alias the cursor and force it through
-    // memory at every field.
-    std::uint8_t* here = c.here;
-    std::uint8_t* then = c.then;
-    std::uint8_t* after = c.after;
-    for (unsigned ends = lf; ends != 0; ends = _blsr_u32(ends)) {
-        *here = values[_tzcnt_u32(ends)];
-        std::uint8_t* const next = here + 1;
-        here = then;
-        then = after;
-        after = next;
+    const __m128i halves[2] = {_mm256_castsi256_si128(value), _mm256_extracti128_si256(value, 1)};
+    std::uint8_t* out = row.values + row.count;
+    for (int g = 0; g < 4; ++g) {
+        const unsigned marked = lf >> (8 * g) & 0xff;
+        // The second eight bytes of a half are numbered 8 to 15 in it.
+        const std::uint64_t pick = kPacking[marked] + (g & 1 ? 0x0808080808080808u : 0);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
+                         _mm_shuffle_epi8(halves[g >> 1], _mm_cvtsi64_si128(std::int64_t(pick))));
+        out += _mm_popcnt_u32(marked);
     }
-    c.here = here;
-    c.then = then;
-    c.after = after;
-    c.field += count;
+    row.count += count;
     c.p = p + kBlock - _lzcnt_u32(lf);
     return true;
 }
@@ -142,17 +213,24 @@ void wideFields(FieldCursor& c, const char* begin, const char* end, std::uint64_
         && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("lzcnt");
     if (!avx2)
         return;
+    Row row;
     for (;;) {
-        while (end - c.p >= kZeroRun && fields - c.field >= 48 && startsZeroRun(c.p) && zeroRun(c.p)) {
-            c.p += kZeroRun;
-            c.here += 16;
-            c.then += 16;
-            c.after += 16;
-            c.field += 48;
+        if (end - c.p >= kZeroRun && startsZeroRun(c.p)) {
+            store(c, row);
+            while (end - c.p >= kZeroRun && fields - c.field >= 48 && zeroRun(c.p)) {
+                c.p += kZeroRun;
+                c.here += 16;
+                c.then += 16;
+                c.after += 16;
+                c.field += 48;
+            }
         }
-        if (end - c.p < kBlock || c.p - begin < kLookBack || !block(c, fields))
-            return;
+        if (row.count > Row::kCapacity - kBlock)
+            store(c, row);
+        if (end - c.p < kBlock || c.p - begin < kLookBack || !block(c, row, fields))
+            break;
     }
+    store(c, row);
 }
 
 #else
