@@ -169,6 +169,8 @@ private:
     void startWorkers();
     void waitIdle(const Slot& slot);
     void waitAllIdle();
+    FieldStatus fieldSoFar(const char* data, std::size_t bytes, std::uint64_t field, std::uint64_t offset,
+                           CellStop& stop);
     FieldStatus longField(char* buffer, std::size_t bytes, std::uint64_t& field, std::uint64_t& offset,
                           const char*& carry, std::size_t& carryBytes, CellStop& stop);
 
@@ -274,6 +276,20 @@ void Loader::waitAllIdle()
         waitIdle(slot);
 }
 
+// What the general reader makes of the start of a field whose end has not
+// been read yet: Truncated while it may still come out right.
+FieldStatus Loader::fieldSoFar(const char* data, std::size_t bytes, std::uint64_t field, std::uint64_t offset,
+                               CellStop& stop)
+{
+    Bytes start(data, bytes);
+    FieldScanner scanner(start);
+    int value = 0;
+    const FieldStatus status = scanner.next(value);
+    if (status != FieldStatus::Truncated)
+        stop = CellStop{std::size_t(field / 3), int(field % 3), value, offset + scanner.fieldStart(), 0};
+    return status;
+}
+
 // A whole buffer without a field end: blanks or zeros in their millions, or
 // no brain at all. The general reader takes this one field on its own.
 FieldStatus Loader::longField(char* buffer, std::size_t bytes, std::uint64_t& field, std::uint64_t& offset,
@@ -371,13 +387,21 @@ FieldStatus Loader::run(FieldScanner& scanner, CellStop& stop)
         } else {
             carry = buffer;
             carryBytes = bytes;
-            if (!atEnd && bytes == largest_) {
+            if (!atEnd) {
+                // No field end yet: either a field so far out of the ordinary
+                // that it is already wrong (zeros where the cells should be),
+                // which is told now rather than after reading on, or a long one.
                 waitAllIdle();
                 if (failed())
                     break;
-                const FieldStatus status = longField(buffer, bytes, field, offset, carry, carryBytes, stop);
-                if (status != FieldStatus::Ok)
+                if (const FieldStatus status = fieldSoFar(buffer, bytes, field, offset, stop);
+                    status != FieldStatus::Truncated)
                     return status;
+                if (bytes == largest_) {
+                    const FieldStatus status = longField(buffer, bytes, field, offset, carry, carryBytes, stop);
+                    if (status != FieldStatus::Ok)
+                        return status;
+                }
             }
         }
         want = want < largest_ / 2 ? want * 2 : largest_;

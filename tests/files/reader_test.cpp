@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "tests/files/brain_file_test_util.h"
 
 namespace files::test {
@@ -86,6 +88,51 @@ TEST(BrainFileReader, RefusesMalformedFiles)
     };
     for (const auto& c : cases)
         EXPECT_TRUE(refused(c.text, c.reason)) << c.text.substr(0, 60);
+}
+
+// A brain of several MiB is read in pieces on several threads: whichever
+// piece a fault lies in, and however many follow, the first one in the file
+// is the one told.
+TEST(BrainFileReader, TellsTheFirstFaultWhereverItLies)
+{
+    constexpr int n = 60;
+    const std::string good = brainText("60,60,60,1,1,1,0,0,1,1", n);
+    std::vector<std::size_t> starts;  // of every cell field
+    for (std::size_t at = good.find('\n') + 1; at < good.size(); at = good.find('\n', at) + 1)
+        starts.push_back(at);
+    const std::size_t last = starts.size() - 1;
+    const std::vector<std::size_t> faults[] = {{0}, {1}, {100000}, {300001, 600002}, {last}, {last, 2}};
+    for (const auto& at : faults) {
+        std::string text = good;
+        for (std::size_t f : at)
+            text[starts[f]] = 'x';
+        const std::size_t f = *std::min_element(at.begin(), at.end()), cell = f / 3;
+        const char* channel[] = {"red", "green", "blue"};
+        const std::string want = std::string("the ") + channel[f % 3] + " value of cell (" + std::to_string(cell % n)
+            + ", " + std::to_string(cell / n % n) + ", " + std::to_string(cell / n / n) + ") (at byte "
+            + std::to_string(starts[f] + 1) + ") is not a whole";
+        EXPECT_TRUE(refused(text, want)) << f;
+    }
+}
+
+// A body of zeros, as a sparse file reads, is refused at its first byte
+// without reading on.
+TEST(BrainFileReader, RefusesAZeroBodyAtOnce)
+{
+    ScratchDir dir;
+    const std::string name = dir.file("sparse.brain"), header = "200,200,200,1,1,1,0,0,1,1\r\n";
+    std::ofstream(name, std::ios::binary) << header;
+    fs::resize_file(name, std::uintmax_t(64) << 20);
+    const auto bytesRead = [] {
+        const std::string io = slurp("/proc/self/io");
+        return std::strtoull(io.c_str() + io.find("rchar:") + 6, nullptr, 10);
+    };
+    const auto before = bytesRead();
+    LoadedBrain out;
+    const FileResult r = readBrainFile(name, out);
+    const auto read = bytesRead() - before;
+    EXPECT_NE(r.error.find("red value of cell (0, 0, 0) (at byte 28) is not a whole"), std::string::npos) << r.error;
+    EXPECT_LT(read, 1u << 20);
 }
 
 // The fuzzer's seeds and every input that ever crashed it; those named
