@@ -39,6 +39,18 @@ std::ptrdiff_t ChunkSource::readInto(char* buffer, std::size_t capacity)
     return std::ptrdiff_t(n);
 }
 
+std::ptrdiff_t BytesSource::next(const char*& data)
+{
+    data = data_;
+    const std::size_t n = size_;
+    size_ = 0;
+    if (n == 0 && failing_) {
+        errno = err_;
+        return -1;
+    }
+    return std::ptrdiff_t(n);
+}
+
 bool FieldScanner::refill()
 {
     if (failed_)

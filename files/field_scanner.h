@@ -24,6 +24,23 @@ private:
     std::size_t pendingBytes_ = 0;
 };
 
+// Bytes already in memory, handed out whole; then the end, or (failing) a
+// read that failed with errno `err`.
+class BytesSource : public ChunkSource {
+public:
+    BytesSource(const char* data, std::size_t size, bool failing = false, int err = 0)
+        : data_(data), size_(size), failing_(failing), err_(err)
+    {
+    }
+    std::ptrdiff_t next(const char*& data) override;
+
+private:
+    const char* data_;
+    std::size_t size_;
+    bool failing_;
+    int err_;
+};
+
 enum class FieldStatus { Ok, Truncated, NotNumber, Overflow, OutOfRange, ReadError };
 
 // Where reading cells stopped: the cell and channel, the number found there
