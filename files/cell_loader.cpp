@@ -43,11 +43,16 @@ public:
     FieldStatus run(FieldScanner& scanner, CellStop& stop);
 
 private:
-    char* bufferOf(std::size_t slot)
+    // Slot `slot`'s buffer, at least `bytes` long: buffers grow with the
+    // reads, so a small text never takes a large one.
+    char* bufferOf(std::size_t slot, std::size_t bytes)
     {
-        if (!buffers_[slot])
-            buffers_[slot].reset(new (std::nothrow) char[largest_]);
-        return buffers_[slot].get();
+        Buffer& b = buffers_[slot];
+        if (b.size < bytes) {
+            b.data.reset(new (std::nothrow) char[bytes]);
+            b.size = b.data ? bytes : 0;
+        }
+        return b.data.get();
     }
     // The next bytes: first what the header's piece left, then the source's.
     std::ptrdiff_t fill(char* to, std::size_t capacity)
@@ -72,7 +77,11 @@ private:
     const std::size_t largest_, first_;
     const char* rest_ = nullptr;
     std::size_t restBytes_ = 0;
-    std::vector<std::unique_ptr<char[]>> buffers_;  // one for each slot
+    struct Buffer {
+        std::unique_ptr<char[]> data;
+        std::size_t size = 0;
+    };
+    std::vector<Buffer> buffers_;  // one for each slot
     std::unique_ptr<char[]> spare_;
     PieceWorkers workers_;  // declared last, so its threads end before the buffers go
 };
@@ -153,7 +162,7 @@ FieldStatus Loader::run(FieldScanner& scanner, CellStop& stop)
     for (std::size_t turn = 0; field < total_ && !atEnd && !workers_.failed(); ++turn) {
         const std::size_t slot = turn % workers_.slots();
         workers_.waitIdle(slot);
-        char* buffer = bufferOf(slot);
+        char* buffer = bufferOf(slot, want > carryBytes ? want : carryBytes);
         if (!buffer) {
             readFailed = atEnd = true;
             readErrno = ENOMEM;

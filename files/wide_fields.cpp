@@ -110,7 +110,7 @@ __attribute__((target("avx2"))) bool zeroRun(const char* p)
 }
 
 // Stores the row's values from the cursor's field on, and empties the row.
-__attribute__((target("avx2,popcnt"))) void store(FieldCursor& cursor, Row& row)
+__attribute__((target("avx2"))) void store(FieldCursor& cursor, Row& row)
 {
     FieldCursor c = cursor;  // in registers: the byte stores could alias the caller's
     const std::uint8_t* v = row.values;
@@ -142,7 +142,7 @@ __attribute__((target("avx2,popcnt"))) void store(FieldCursor& cursor, Row& row)
 
 // The fields that end in the block at c.p, when all of them are plain, onto
 // the row: false (and nothing taken) otherwise.
-__attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt"))) bool block(FieldCursor& c, Row& row, std::uint64_t fields)
+__attribute__((target("avx2,popcnt"))) bool block(FieldCursor& c, Row& row, std::uint64_t fields)
 {
     const char* p = c.p;
     const __m256i v = loadAt(p);
@@ -201,7 +201,7 @@ __attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt"))) bool block(FieldCursor& c,
         out += _mm_popcnt_u32(marked);
     }
     row.count += count;
-    c.p = p + kBlock - _lzcnt_u32(lf);
+    c.p = p + kBlock - __builtin_clz(lf);  // just past the last line end
     return true;
 }
 
@@ -209,8 +209,7 @@ __attribute__((target("avx2,bmi,bmi2,popcnt,lzcnt"))) bool block(FieldCursor& c,
 
 void wideFields(FieldCursor& c, const char* begin, const char* end, std::uint64_t fields)
 {
-    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi")
-        && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("lzcnt");
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
     if (!avx2)
         return;
     Row row;
