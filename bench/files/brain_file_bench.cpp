@@ -1,8 +1,12 @@
 // Saving and loading a brain of size 410 (about 730 MB of text, file in the
 // page cache) against the plain iostream version and against the bare cost of
 // moving the same bytes: read(2) alone, write(2) alone, memcpy. Each figure is
-// the median of several runs; the ratios of those medians are printed last.
-// Peak memory beyond the brain itself is reported as extra_MiB.
+// the median of several runs; the ratios of those medians go to stderr last,
+// so --benchmark_format=json gives clean JSON on stdout. Peak memory beyond
+// the brain itself is extra_MiB; the processor time of all threads together,
+// all_threads_cpu_ms (Time and CPU are the calling thread's alone). On a
+// shared machine, --benchmark_enable_random_interleaving=true spreads the
+// noise evenly over the figures that are compared.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <time.h>
