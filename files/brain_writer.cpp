@@ -23,7 +23,6 @@ namespace {
 
 // Cells per piece of text: about 1.4 MiB of it as the program's brains go.
 constexpr std::size_t kPieceCells = std::size_t(1) << 17;
-constexpr std::size_t kPieceBytes = kPieceCells * detail::kMostCellBytes + detail::kCellTextSlack;
 constexpr int kMostWorkers = 8;
 
 // The text of the cells, piece by piece in file order, made ahead by worker
@@ -51,9 +50,11 @@ public:
     {
         const int cores = int(std::thread::hardware_concurrency());
         const int workers = pieces_ < 2 ? 0 : cores < 1 ? 1 : cores > kMostWorkers ? kMostWorkers : cores;
-        slots_.resize(std::size_t(workers) + 2);
+        slots_.resize(workers > 0 ? std::size_t(workers) + 2 : 1);
+        const std::size_t most = cells_ < kPieceCells ? cells_ : kPieceCells;
         for (Slot& slot : slots_)
-            if (!(slot.buffer = std::unique_ptr<char[]>(new (std::nothrow) char[kPieceBytes])))
+            if (!(slot.buffer = std::unique_ptr<char[]>(
+                      new (std::nothrow) char[most * detail::kMostCellBytes + detail::kCellTextSlack])))
                 return false;
         for (int i = 0; i < workers; ++i) {
             try {
