@@ -3,6 +3,7 @@
 // record per channel of every cell. A save never damages the file it replaces;
 // a load either yields a complete, checked brain or nothing at all.
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,10 @@ struct LoadedBrain {
     std::unique_ptr<brain::CellGrid> cells;
 };
 
+// Called now and then, on the calling thread, while a file is read or
+// written, e.g. to show that a long load is under way.
+using Progress = std::function<void()>;
+
 // error: plain words naming the file and the reason, ready to show the user.
 struct FileResult {
     bool ok = false;
@@ -40,11 +45,12 @@ struct WriteOptions {
 // untouched and no temporary file remains. Refuses a header the reader would
 // refuse and a grid whose size differs from the header's sizes.
 FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
-                          const brain::CellGrid& cells, WriteOptions options = {});
+                          const brain::CellGrid& cells, WriteOptions options = {},
+                          const Progress& progress = {});
 
 // Reads and checks the whole file into a new grid. On any problem `out` is
 // left without cells and the result says why.
-FileResult readBrainFile(const std::string& path, LoadedBrain& out);
+FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progress& progress = {});
 
 // The same from memory; nameForMessages stands for the file in messages.
 FileResult readBrainText(const char* data, std::size_t size, LoadedBrain& out,

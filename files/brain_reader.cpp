@@ -12,6 +12,7 @@
 
 #include "files/brain_file.h"
 #include "files/brain_header.h"
+#include "files/cell_loader.h"
 #include "files/field_scanner.h"
 
 namespace files {
@@ -21,8 +22,9 @@ using detail::FieldStatus;
 
 namespace {
 
-// Big enough to make system calls rare, small enough to stay in the cache.
-constexpr std::size_t kReadChunk = std::size_t(1) << 20;
+// The first read, which holds the header: small, so that a file refused for
+// its header costs next to nothing. The cells come in larger reads.
+constexpr std::size_t kReadChunk = std::size_t(64) << 10;
 
 class MemorySource : public detail::ChunkSource {
 public:
@@ -45,11 +47,15 @@ public:
     FileSource(int fd, char* buffer) : fd_(fd), buffer_(buffer) {}
     std::ptrdiff_t next(const char*& data) override
     {
+        data = buffer_;
+        return readInto(buffer_, kReadChunk);
+    }
+    std::ptrdiff_t readInto(char* buffer, std::size_t capacity) override
+    {
         ssize_t n;
         do
-            n = ::read(fd_, buffer_, kReadChunk);
+            n = ::read(fd_, buffer, capacity);
         while (n < 0 && errno == EINTR);
-        data = buffer_;
         return n;
     }
 
@@ -87,7 +93,7 @@ std::string cellName(std::uint64_t index, int channel, int n)
         + ", " + std::to_string(index / side % side) + ", " + std::to_string(index / side / side) + ")";
 }
 
-std::string fieldProblem(FieldStatus status, const std::string& what, const FieldScanner& scanner)
+std::string fieldProblem(FieldStatus status, const std::string& what, std::uint64_t fieldStart, int readErrno)
 {
     switch (status) {
     case FieldStatus::Truncated:
@@ -95,9 +101,9 @@ std::string fieldProblem(FieldStatus status, const std::string& what, const Fiel
     case FieldStatus::Overflow:
         return what + " is too large a number";
     case FieldStatus::ReadError:
-        return std::string("reading failed: ") + std::strerror(scanner.readErrno());
+        return std::string("reading failed: ") + std::strerror(readErrno);
     default:
-        return what + " (at byte " + std::to_string(scanner.fieldStart() + 1)
+        return what + " (at byte " + std::to_string(fieldStart + 1)
             + ") is not a whole decimal number";
     }
 }
@@ -114,7 +120,7 @@ std::uint64_t leastCellBytes(int n)
 }
 
 FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, LoadedBrain& out,
-                 const std::string& name)
+                 const std::string& name, const Progress& progress)
 {
     out = LoadedBrain{};
     FieldScanner scanner(source);
@@ -123,7 +129,8 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, LoadedBr
     for (int i = 0; i < detail::kHeaderFields; ++i) {
         const FieldStatus status = scanner.next(detail::headerField(header, i));
         if (status != FieldStatus::Ok)
-            return refuse(name, fieldProblem(status, detail::headerFieldName(i), scanner));
+            return refuse(name, fieldProblem(status, detail::headerFieldName(i), scanner.fieldStart(),
+                                             scanner.readErrno()));
     }
     if (std::string problem = detail::headerProblem(header); !problem.empty())
         return refuse(name, problem);
@@ -143,12 +150,13 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, LoadedBr
 
     std::uint8_t* const planes[3] = {grid->plane(0), grid->plane(1), grid->plane(2)};
     detail::CellStop stop;
-    const FieldStatus status = scanner.readCells(planes, grid->planeBytes(), stop);
+    const FieldStatus status = detail::loadCells(scanner, source, planes, grid->planeBytes(), stop, progress);
     if (status == FieldStatus::OutOfRange)
         return refuse(name, cellName(stop.cell, stop.channel, n) + " is " + std::to_string(stop.value)
                                 + ", but it must lie in 0..255");
     if (status != FieldStatus::Ok)
-        return refuse(name, fieldProblem(status, cellName(stop.cell, stop.channel, n), scanner));
+        return refuse(name, fieldProblem(status, cellName(stop.cell, stop.channel, n), stop.fieldStart,
+                                         stop.readErrno));
     // Whatever follows the last cell field is not part of the brain.
     out.header = header;
     out.cells = std::move(grid);
@@ -161,10 +169,10 @@ FileResult readBrainText(const char* data, std::size_t size, LoadedBrain& out,
                          const std::string& nameForMessages)
 {
     MemorySource source(data, data ? size : 0);
-    return parse(source, data ? size : 0, out, nameForMessages);
+    return parse(source, data ? size : 0, out, nameForMessages, {});
 }
 
-FileResult readBrainFile(const std::string& path, LoadedBrain& out)
+FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progress& progress)
 {
     out = LoadedBrain{};
     // Non-blocking, so that a pipe given a brain's name cannot hang the open.
@@ -185,7 +193,7 @@ FileResult readBrainFile(const std::string& path, LoadedBrain& out)
     if (!buffer)
         return refuse(path, "there is not enough memory to read it");
     FileSource source(fd.get(), buffer.get());
-    return parse(source, std::uint64_t(st.st_size), out, path);
+    return parse(source, std::uint64_t(st.st_size), out, path, progress);
 }
 
 }  // namespace files

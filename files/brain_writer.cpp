@@ -1,58 +1,142 @@
-// Saving: the text is built in a buffer of a few MiB from a table of ready
-// made records and handed to an AtomicFile, so a save is fast, needs little
-// memory besides the brain, and never leaves a damaged file behind.
-#include <array>
+// Saving: worker threads turn runs of cells into text in a few buffers while
+// the calling thread hands the finished ones, in order, to an AtomicFile. So
+// a save goes at the pace of the writes, needs little memory besides the
+// brain, and never leaves a damaged file behind.
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "files/atomic_file.h"
 #include "files/brain_file.h"
 #include "files/brain_header.h"
+#include "files/cell_text.h"
 
 namespace files {
 
 namespace {
 
-constexpr std::size_t kWriteChunk = std::size_t(4) << 20;
-// Room past the flush mark: one cell (three records, at most 15 bytes) plus
-// the 8-byte stores of the last record.
-constexpr std::size_t kSlack = 64;
+// Cells per piece of text: about 1.4 MiB of it as the program's brains go.
+constexpr std::size_t kPieceCells = std::size_t(1) << 17;
+constexpr int kMostWorkers = 8;
 
-// The record of every cell value, "0\r\n" to "255\r\n", padded to 8 bytes so
-// that each is copied with one store.
-struct Record {
-    char text[8];
-    std::uint32_t length;
-};
-
-constexpr std::array<Record, 256> makeRecords()
-{
-    std::array<Record, 256> table{};
-    for (int v = 0; v < 256; ++v) {
-        Record& r = table[std::size_t(v)];
-        int n = 0;
-        if (v >= 100)
-            r.text[n++] = char('0' + v / 100);
-        if (v >= 10)
-            r.text[n++] = char('0' + v / 10 % 10);
-        r.text[n++] = char('0' + v % 10);
-        r.text[n++] = '\r';
-        r.text[n++] = '\n';
-        r.length = std::uint32_t(n);
+// The text of the cells, piece by piece in file order, made ahead by worker
+// threads (or, where none can be started, by the caller as it goes).
+class CellPieces {
+public:
+    explicit CellPieces(const brain::CellGrid& cells)
+        : planes_{cells.plane(brain::Red), cells.plane(brain::Green), cells.plane(brain::Blue)},
+          cells_(cells.planeBytes()), pieces_((cells_ + kPieceCells - 1) / kPieceCells)
+    {
     }
-    return table;
-}
+    ~CellPieces()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        for (std::thread& t : threads_)
+            t.join();
+    }
 
-constexpr std::array<Record, 256> kRecords = makeRecords();
+    // False when the memory for the buffers cannot be had.
+    bool start()
+    {
+        const int cores = int(std::thread::hardware_concurrency());
+        const int workers = pieces_ < 2 ? 0 : cores < 1 ? 1 : cores > kMostWorkers ? kMostWorkers : cores;
+        slots_.resize(workers > 0 ? std::size_t(workers) + 2 : 1);
+        const std::size_t most = cells_ < kPieceCells ? cells_ : kPieceCells;
+        for (Slot& slot : slots_)
+            if (!(slot.buffer = std::unique_ptr<char[]>(
+                      new (std::nothrow) char[most * detail::kMostCellBytes + detail::kCellTextSlack])))
+                return false;
+        for (int i = 0; i < workers; ++i) {
+            try {
+                threads_.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        return true;
+    }
 
-inline char* putRecord(char* out, std::uint8_t value)
-{
-    const Record& r = kRecords[value];
-    std::memcpy(out, r.text, 8);
-    return out + r.length;
-}
+    // Hands every piece in order to `take`, stopping at the first false.
+    template <class Take>
+    bool each(Take take)
+    {
+        for (std::size_t k = 0; k < pieces_; ++k) {
+            Slot& slot = slots_[k % slots_.size()];
+            if (threads_.empty()) {
+                slot.bytes = make(k, slot.buffer.get());
+            } else {
+                std::unique_lock<std::mutex> lock(mutex_);
+                changed_.wait(lock, [&] { return slot.piece == k; });
+            }
+            if (!take(slot.buffer.get(), slot.bytes)) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                stop_ = true;
+                changed_.notify_all();
+                return false;
+            }
+            std::lock_guard<std::mutex> lock(mutex_);
+            taken_ = k + 1;
+            changed_.notify_all();
+        }
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kNoPiece = ~std::size_t(0);
+    struct Slot {
+        std::unique_ptr<char[]> buffer;
+        std::size_t bytes = 0;
+        std::size_t piece = kNoPiece;  // the piece the buffer holds, once made
+    };
+
+    // The text of piece k into `buffer`; its length.
+    std::size_t make(std::size_t k, char* buffer) const
+    {
+        const std::size_t from = k * kPieceCells;
+        const std::size_t to = cells_ - from < kPieceCells ? cells_ : from + kPieceCells;
+        return std::size_t(detail::cellText(planes_, from, to, buffer) - buffer);
+    }
+
+    void work()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            // A piece's buffer is free once the piece a round before is taken.
+            changed_.wait(lock, [&] { return stop_ || next_ >= pieces_ || next_ < taken_ + slots_.size(); });
+            if (stop_ || next_ >= pieces_)
+                return;
+            const std::size_t k = next_++;
+            Slot& slot = slots_[k % slots_.size()];
+            slot.piece = kNoPiece;
+            lock.unlock();
+            const std::size_t bytes = make(k, slot.buffer.get());
+            lock.lock();
+            slot.bytes = bytes;
+            slot.piece = k;
+            changed_.notify_all();
+        }
+    }
+
+    const std::uint8_t* const planes_[3];
+    const std::size_t cells_, pieces_;
+    std::vector<Slot> slots_;
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t next_ = 0;   // the next piece a worker takes on
+    std::size_t taken_ = 0;  // pieces handed on so far
+    bool stop_ = false;
+};
 
 FileResult refuse(const std::string& path, const std::string& why)
 {
@@ -74,7 +158,7 @@ char* putHeader(char* out, const BrainHeader& header)
 }  // namespace
 
 FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
-                          const brain::CellGrid& cells, WriteOptions options)
+                          const brain::CellGrid& cells, WriteOptions options, const Progress& progress)
 {
     const int n = cells.size();
     if (header.dimX != n || header.dimY != n || header.dimZ != n)
@@ -83,33 +167,23 @@ FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
     if (std::string problem = detail::headerProblem(header); !problem.empty())
         return refuse(path, problem);
 
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kWriteChunk + kSlack]);
-    if (!buffer)
-        return refuse(path, "there is not enough memory to write it");
     detail::AtomicFile file(path, options.sync);
     if (!file.open())
         return refuse(path, file.error());
+    CellPieces pieces(cells);
+    if (!pieces.start())
+        return refuse(path, "there is not enough memory to write it");
 
-    char* const begin = buffer.get();
-    char* const flushMark = begin + kWriteChunk;
-    char* out = putHeader(begin, header);
-
-    const std::uint8_t* red = cells.plane(brain::Red);
-    const std::uint8_t* green = cells.plane(brain::Green);
-    const std::uint8_t* blue = cells.plane(brain::Blue);
-    const std::size_t count = cells.planeBytes();
-    // The planes run x fastest, then y, then z: the file's own order.
-    for (std::size_t i = 0; i < count; ++i) {
-        out = putRecord(out, red[i]);
-        out = putRecord(out, green[i]);
-        out = putRecord(out, blue[i]);
-        if (out >= flushMark) {
-            if (!file.write(begin, std::size_t(out - begin)))
-                return refuse(path, file.error());
-            out = begin;
-        }
-    }
-    if (!file.write(begin, std::size_t(out - begin)) || !file.commit())
+    char head[16 * detail::kHeaderFields];
+    const bool written = file.write(head, std::size_t(putHeader(head, header) - head))
+        && pieces.each([&](const char* text, std::size_t bytes) {
+               if (progress)
+                   progress();
+               return file.write(text, bytes);
+           });
+    if (written && progress)
+        progress();  // flushing to the disk may take a while yet
+    if (!written || !file.commit())
         return refuse(path, file.error());
     return {true, {}};
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "files/field_scanner.h"
+#include "files/wide_fields.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -73,29 +74,22 @@ inline unsigned digitsValue(const char* p, unsigned len)
 
 }  // namespace
 
-FieldStatus FieldScanner::readCells(std::uint8_t* const planes[3], std::size_t count, CellStop& stop)
+FieldStatus FieldScanner::readFields(std::uint8_t* const planes[3], std::uint64_t first, std::uint64_t count,
+                                     CellStop& stop)
 {
     // The cursor lives in locals here: the byte stores into the planes could
     // otherwise alias the members and force them through memory every field.
-    const char* p = pos_;
+    auto place = [&](std::uint64_t f) { return planes[f % 3] + f / 3; };
+    FieldCursor c{pos_, place(first), place(first + 1), place(first + 2), first};
+    const char* begin = chunk_;
     const char* end = end_;
-    // The places of the next three fields, rotated after every store: no
-    // channel counter to test, no branch.
-    std::uint8_t* here = planes[0];
-    std::uint8_t* then = planes[1];
-    std::uint8_t* after = planes[2];
-    std::size_t field = 0;
-    const std::size_t fields = 3 * count;
-    auto store = [&](unsigned value) {
-        *here = std::uint8_t(value);
-        std::uint8_t* const next = here + 1;
-        here = then;
-        then = after;
-        after = next;
-        ++field;
-    };
+    const std::uint64_t fields = first + count;
 
-    while (field < fields) {
+    while (c.field < fields) {
+        wideFields(c, begin, end, fields);
+        if (c.field == fields)
+            break;
+        const char* p = c.p;
         if (end - p >= kBlockReach) {
             const BlockClasses k = classify(p);
             // Only digits and line ends; every field starts with a digit; and
@@ -109,7 +103,7 @@ FieldStatus FieldScanner::readCells(std::uint8_t* const planes[3], std::size_t c
                 const unsigned crBytes = crlf ? 1 : 0;
                 std::uint64_t ends = k.lf;
                 unsigned start = 0;
-                while (ends != 0 && field < fields) {
+                while (ends != 0 && c.field < fields) {
                     const unsigned e = unsigned(std::countr_zero(ends));
                     const unsigned len = e - start - crBytes;
                     if (len > 3)
@@ -117,31 +111,32 @@ FieldStatus FieldScanner::readCells(std::uint8_t* const planes[3], std::size_t c
                     const unsigned value = digitsValue(p + start, len);
                     if (value > 255)
                         break;
-                    store(value);
+                    c.store(value);
                     ends &= ends - 1;
                     start = e + 1;
                 }
-                p += start;
+                c.p = p + start;
                 // A field the quick way refused (or a block without a line end)
                 // is left to the general path below.
-                if (start != 0 && (ends == 0 || field == fields))
+                if (start != 0 && (ends == 0 || c.field == fields))
                     continue;
             }
         }
-        pos_ = p;
+        pos_ = c.p;
         int value = 0;
         FieldStatus status = next(value);
         if (status == FieldStatus::Ok && (value < 0 || value > 255))
             status = FieldStatus::OutOfRange;
         if (status != FieldStatus::Ok) {
-            stop = CellStop{field / 3, int(field % 3), value};
+            stop = CellStop{std::size_t(c.field / 3), int(c.field % 3), value, fieldStart(), readErrno()};
             return status;
         }
-        store(unsigned(value));
-        p = pos_;
+        c.store(unsigned(value));
+        c.p = pos_;
+        begin = chunk_;
         end = end_;
     }
-    pos_ = p;
+    pos_ = c.p;
     return FieldStatus::Ok;
 }
 

@@ -1,6 +1,7 @@
 #include "files/field_scanner.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace files::detail {
 
@@ -22,6 +23,33 @@ FieldStatus statusAt(int c)
 }
 
 }  // namespace
+
+std::ptrdiff_t ChunkSource::readInto(char* buffer, std::size_t capacity)
+{
+    if (pendingBytes_ == 0) {
+        const std::ptrdiff_t n = next(pending_);
+        if (n <= 0)
+            return n;
+        pendingBytes_ = std::size_t(n);
+    }
+    const std::size_t n = pendingBytes_ < capacity ? pendingBytes_ : capacity;
+    std::memcpy(buffer, pending_, n);
+    pending_ += n;
+    pendingBytes_ -= n;
+    return std::ptrdiff_t(n);
+}
+
+std::ptrdiff_t BytesSource::next(const char*& data)
+{
+    data = data_;
+    const std::size_t n = size_;
+    size_ = 0;
+    if (n == 0 && failing_) {
+        errno = err_;
+        return -1;
+    }
+    return std::ptrdiff_t(n);
+}
 
 bool FieldScanner::refill()
 {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "brain_file.h"
+#include "busy_cursor.h"
 #include "window/drawing.h"
 #include "window/names.h"
 
@@ -113,7 +114,8 @@ void saveDone(window::Drawing& d)
         say(d, "Cannot save \"" + file + "\" yet: the brain has a new size. Generate it first (Enter), then save.");
         return;
     }
-    const FileResult r = writeBrainFile(file, headerOf(d), *cells);
+    BusyCursor busy(d.host());
+    const FileResult r = writeBrainFile(file, headerOf(d), *cells, {}, busy.progress());
     if (!r.ok) {
         say(d, r.error);
         return;
@@ -133,7 +135,8 @@ void loadDone(window::Drawing& d)
 bool loadBrain(window::Drawing& d, const std::string& path)
 {
     LoadedBrain loaded;
-    const FileResult r = readBrainFile(path, loaded);
+    BusyCursor busy(d.host());
+    const FileResult r = readBrainFile(path, loaded, busy.progress());
     if (!r.ok || !loaded.cells) {
         say(d, r.ok ? "Cannot load \"" + path + "\"." : r.error);
         return false;

@@ -97,6 +97,9 @@ public:
     // True once the window has been closed or the program told to end.
     virtual bool ended() const = 0;
     virtual void end() = 0;
+
+    // Shows that a long operation is under way (a wait cursor) or ends that.
+    virtual void setBusy(bool /*busy*/) {}
 };
 
 }  // namespace platform

@@ -1,9 +1,12 @@
 #include "qt_window.h"
 
+#include <xcb/xcb.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -161,6 +164,21 @@ public:
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     bool ended() const override { return closed_; }
+    void setBusy(bool busy) override
+    {
+        if (busy == busy_)
+            return;
+        busy_ = busy;
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+        // The program handles no events while it is busy, so nothing else
+        // would send the new cursor to the X server until it is done.
+        if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
+            if (xcb_connection_t* connection = x11->connection())
+                xcb_flush(connection);
+    }
     void end() override
     {
         closed_ = true;
@@ -183,6 +201,7 @@ private:
     QElapsedTimer sinceFlush_;
     QTimer wake_;
     bool closed_ = false;
+    bool busy_ = false;
 };
 
 // The desktop's scale is rounded to a whole factor, so that each of the

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "files/brain_header.h"
+#include "files/cell_loader.h"
 #include "files/field_scanner.h"
 
 namespace files::test {
@@ -75,8 +76,10 @@ inline bool sameBrain(const LoadedBrain& a, const LoadedBrain& b)
 // Reads the fields of a brain as a file is read: `piece` bytes at a time into
 // one reused buffer, so that fields and blocks split wherever a read may split
 // them, and bytes past the piece just read are stale ones of the piece before.
-// The header's rules are not checked.
-inline bool readInPieces(const char* data, std::size_t size, std::size_t piece, LoadedBrain& out)
+// The cells go through buffers of `buffer` bytes and `workers` threads. The
+// header's rules are not checked.
+inline bool readInPieces(const char* data, std::size_t size, std::size_t piece, LoadedBrain& out,
+                         std::size_t buffer = 64, int workers = 2)
 {
     struct Pieces : detail::ChunkSource {
         std::string_view rest;
@@ -98,7 +101,9 @@ inline bool readInPieces(const char* data, std::size_t size, std::size_t piece, 
         return false;
     std::uint8_t* const planes[3] = {out.cells->plane(0), out.cells->plane(1), out.cells->plane(2)};
     detail::CellStop stop;
-    return scanner.readCells(planes, out.cells->planeBytes(), stop) == detail::FieldStatus::Ok;
+    const detail::LoadTuning tuning{buffer / 4 + 1, buffer, workers};
+    return detail::loadCells(scanner, source, planes, out.cells->planeBytes(), stop, {}, tuning)
+        == detail::FieldStatus::Ok;
 }
 
 }  // namespace files::test

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <random>
+
 #include "tests/files/brain_file_test_util.h"
 
 namespace files::test {
@@ -86,6 +89,100 @@ TEST(BrainFileReader, RefusesMalformedFiles)
     };
     for (const auto& c : cases)
         EXPECT_TRUE(refused(c.text, c.reason)) << c.text.substr(0, 60);
+}
+
+// Fields of every width and spelling the reader takes, in runs long enough
+// for the 32- and 64-byte quick paths and mixed at random, so that every
+// kind of field meets every block boundary; then one field made wrong.
+TEST(BrainFileReader, QuickPathsAgreeWithTheGeneralReader)
+{
+    constexpr int n = 12;
+    std::mt19937 random(7);
+    const char* const ends[] = {"\r\n", "\n", ","};
+    for (int round = 0; round < 40; ++round) {
+        std::string text = "12,12,12,1,1,1,0,0,1,1\r\n";
+        std::vector<int> values;
+        std::vector<std::size_t> starts;
+        const int style = round % 4;  // 0: as written; 1: zero runs; 2: LF only; 3: anything
+        for (int i = 0; i < 3 * n * n * n; ++i) {
+            const int v = style == 1 && random() % 64 != 0 ? 0 : int(random() % 256);
+            const bool odd = style == 3 && random() % 8 == 0;
+            starts.push_back(text.size());
+            values.push_back(v);
+            text += (odd && random() % 2 ? std::string(random() % 3, '0') : "") + std::to_string(v)
+                + (odd && random() % 3 == 0 ? " " : "") + ends[style == 2 ? 1 : odd ? random() % 3 : 0];
+        }
+        LoadedBrain whole, pieces;
+        ASSERT_TRUE(load(text, whole).ok) << round;
+        ASSERT_TRUE(readInPieces(text.data(), text.size(), 1 + random() % 200, pieces, 40 + random() % 300));
+        ASSERT_TRUE(sameBrain(whole, pieces)) << round;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            ASSERT_EQ(whole.cells->plane(int(i % 3))[i / 3], values[i]) << round << " field " << i;
+
+        const std::size_t f = random() % values.size(), cell = f / 3;
+        const std::string where = " value of cell (" + std::to_string(cell % n) + ", " + std::to_string(cell / n % n)
+            + ", " + std::to_string(cell / n / n) + ")";
+        const std::string digits = std::to_string(values[f]);
+        const std::string at = where + " (at byte " + std::to_string(starts[f] + 1) + ")";
+        const std::string bad[][2] = {{"256", where + " is 256"},
+                                      {"1000", where + " is 1000"},
+                                      {"-" + digits, values[f] == 0 ? "" : where + " is -" + digits},
+                                      {digits + "\r" + digits, at},
+                                      {"x" + digits, at}};
+        for (const auto& [spelling, reason] : bad) {
+            std::string wrong = text;
+            wrong.replace(starts[f], digits.size(), spelling);
+            if (reason.empty())  // minus zero is zero
+                EXPECT_TRUE(load(wrong, pieces).ok && sameBrain(pieces, whole)) << round;
+            else
+                EXPECT_TRUE(refused(wrong, reason)) << round << " " << spelling;
+        }
+    }
+}
+
+// A brain of several MiB is read in pieces on several threads: whichever
+// piece a fault lies in, and however many follow, the first one in the file
+// is the one told.
+TEST(BrainFileReader, TellsTheFirstFaultWhereverItLies)
+{
+    constexpr int n = 60;
+    const std::string good = brainText("60,60,60,1,1,1,0,0,1,1", n);
+    std::vector<std::size_t> starts;  // of every cell field
+    for (std::size_t at = good.find('\n') + 1; at < good.size(); at = good.find('\n', at) + 1)
+        starts.push_back(at);
+    const std::size_t last = starts.size() - 1;
+    const std::vector<std::size_t> faults[] = {{0}, {1}, {100000}, {300001, 600002}, {last}, {last, 2}};
+    for (const auto& at : faults) {
+        std::string text = good;
+        for (std::size_t f : at)
+            text[starts[f]] = 'x';
+        const std::size_t f = *std::min_element(at.begin(), at.end()), cell = f / 3;
+        const char* channel[] = {"red", "green", "blue"};
+        const std::string want = std::string("the ") + channel[f % 3] + " value of cell (" + std::to_string(cell % n)
+            + ", " + std::to_string(cell / n % n) + ", " + std::to_string(cell / n / n) + ") (at byte "
+            + std::to_string(starts[f] + 1) + ") is not a whole";
+        EXPECT_TRUE(refused(text, want)) << f;
+    }
+}
+
+// A body of zeros, as a sparse file reads, is refused at its first byte
+// without reading on.
+TEST(BrainFileReader, RefusesAZeroBodyAtOnce)
+{
+    ScratchDir dir;
+    const std::string name = dir.file("sparse.brain"), header = "200,200,200,1,1,1,0,0,1,1\r\n";
+    std::ofstream(name, std::ios::binary) << header;
+    fs::resize_file(name, std::uintmax_t(64) << 20);
+    const auto bytesRead = [] {
+        const std::string io = slurp("/proc/self/io");
+        return std::strtoull(io.c_str() + io.find("rchar:") + 6, nullptr, 10);
+    };
+    const auto before = bytesRead();
+    LoadedBrain out;
+    const FileResult r = readBrainFile(name, out);
+    const auto read = bytesRead() - before;
+    EXPECT_NE(r.error.find("red value of cell (0, 0, 0) (at byte 28) is not a whole"), std::string::npos) << r.error;
+    EXPECT_LT(read, 1u << 20);
 }
 
 // The fuzzer's seeds and every input that ever crashed it; those named
