@@ -82,7 +82,11 @@ TEST(BrainFileReader, RefusesMalformedFiles)
         {head + "1\r\n2\r\n3\r\n256\r\n" + cells, "red value of cell (1, 0, 0) is 256"},
         {head + "0\r\n-1\r\n" + cells, "green value of cell (0, 0, 0) is -1"},
         {head + cells.substr(0, 48) + "4x\r\n" + cells, "red value of cell (0, 0, 1) (at byte 70) is not a whole"},
-        {head + "7\r" + cells, "not a whole"},  // a CR without its LF
+        {head + "7\r" + cells, "lines end in CR alone (the first at byte 23)"},
+        {brainText("2,2,2,1,1,1,0,0,1,1", 2, "\r"), "lines end in CR alone (the first at byte 20)"},
+        {head + std::string(200, '\0'), "red value of cell (0, 0, 0) (at byte 22) is a zero byte"},
+        {head + cells.substr(0, 10) + std::string(200, '\0'), "blue value of cell (0, 0, 0) (at byte 32) is a zero byte"},
+        {head + cells.substr(0, 10) + std::string("  \0", 3) + cells, "(at byte 34) is a zero byte"},
     };
     for (const auto& c : cases)
         EXPECT_TRUE(refused(c.text, c.reason)) << c.text.substr(0, 60);
