@@ -52,6 +52,16 @@ inline std::unique_ptr<brain::CellGrid> patternGrid(int n)
     return grid;
 }
 
+// The brains of the fault-injection table: the one on disk, loaded, and the
+// one saved over it.
+constexpr int kLoadedSize = 80, kSavedSize = 90;
+inline LoadedBrain sampleBrain(int n)
+{
+    return {{.dimX = n, .dimY = n, .dimZ = n, .drawRed = 1, .drawGreen = 2, .drawBlue = 3, .moverX = -4, .moverY = 5,
+             .moverStepY = -1, .moverStepX = 1},
+            patternGrid(n)};
+}
+
 // The header line, then the 3 n^3 cell fields, field i holding (250 + i) % 256
 // so that values of one, two and three digits all occur; each ended by `eol`.
 inline std::string brainText(const std::string& header, int n, const std::string& eol = "\r\n")
