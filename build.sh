@@ -5,6 +5,7 @@
 #   ./build.sh sanitize   the test suite again under AddressSanitizer and UBSan
 #   ./build.sh bench      build and run the benchmarks
 #   ./build.sh fuzz [s]   build and run the brain file reader's fuzzer for s seconds
+#   ./build.sh monkey [s] random input to the real window on an X server for s seconds, under the sanitizers
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -53,6 +54,9 @@ sanitize)
     ninja -C build-asan -j "$jobs"
     ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir build-asan --output-on-failure -j "$jobs"
+    # The fuzzer is only compiled here (it needs clang), so that it cannot rot unseen.
+    CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCEREBRIX_SANITIZE=ON -DCEREBRIX_FUZZ=ON -DCEREBRIX_BENCH=OFF
+    ninja -C build-fuzz -j "$jobs" fuzz_reader
     ;;
 bench)
     install_missing
@@ -62,13 +66,17 @@ bench)
     ;;
 fuzz)
     install_missing
-    CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCEREBRIX_FUZZ=ON -DCEREBRIX_BENCH=OFF
+    CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCEREBRIX_SANITIZE=ON -DCEREBRIX_FUZZ=ON -DCEREBRIX_BENCH=OFF
     ninja -C build-fuzz fuzz_reader
-    mkdir -p build-fuzz/corpus
-    ./build-fuzz/tests/files/fuzz_reader build-fuzz/corpus tests/files/corpus -max_total_time="${2:-60}"
+    # The corpus lives in the tree: finds go to a scratch folder first, and
+    # only those that reach code the tree's corpus does not are merged into it.
+    fuzzer=(./build-fuzz/tests/files/fuzz_reader -dict=tests/files/brain.dict -artifact_prefix=build-fuzz/)
+    rm -rf build-fuzz/finds && mkdir -p build-fuzz/finds
+    "${fuzzer[@]}" -max_total_time="${2:-60}" build-fuzz/finds tests/files/corpus
+    "${fuzzer[@]}" -merge=1 tests/files/corpus build-fuzz/finds
     ;;
 *)
-    sed -n '2,8p' "$0"
+    sed -n '2,9p' "$0"
     exit 2
     ;;
 esac

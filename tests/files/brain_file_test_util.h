@@ -35,11 +35,28 @@ struct ScratchDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
+// Works in `folder` until it goes out of scope, an assertion failed or not.
+struct InFolder {
+    fs::path before = fs::current_path();
+    explicit InFolder(const std::string& folder) { fs::current_path(folder); }
+    ~InFolder()
+    {
+        std::error_code ignored;
+        fs::current_path(before, ignored);
+    }
+};
+
 inline std::string slurp(const std::string& path)
 {
     std::ostringstream s;
     s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
+}
+
+// The start-up header with all three sizes n.
+inline BrainHeader sized(int n)
+{
+    return {.dimX = n, .dimY = n, .dimZ = n};
 }
 
 // A grid of side n holding every value 0..255, different in each channel.
@@ -109,6 +126,24 @@ inline bool readInPieces(const char* data, std::size_t size, std::size_t piece, 
     std::uint8_t* const planes[3] = {out.cells->plane(0), out.cells->plane(1), out.cells->plane(2)};
     detail::CellStop stop;
     return scanner.readCells(planes, out.cells->planeBytes(), stop) == detail::FieldStatus::Ok;
+}
+
+// The reader's contract for any bytes whatever: a refusal names the file and
+// hands over no grid; a brain fits its header and reads the same when the
+// bytes arrive in pieces, as from a file. Empty when kept, else what broke.
+inline std::string readerContractBroken(const char* data, std::size_t size)
+{
+    LoadedBrain whole, pieces;
+    const FileResult r = readBrainText(data, size, whole, "fuzz.brain");
+    if (!r.ok)
+        return whole.cells || r.error.find("\"fuzz.brain\"") == std::string::npos ? "a bad refusal: " + r.error : "";
+    const BrainHeader& h = whole.header;
+    if (!whole.cells || whole.cells->size() != h.dimX || h.dimX != h.dimY || h.dimY != h.dimZ || !r.error.empty())
+        return "a brain that does not fit its header";
+    const std::size_t piece = 1 + std::size_t(static_cast<unsigned char>(data[size - 1])) % 97;
+    if (!readInPieces(data, size, piece, pieces) || !sameBrain(pieces, whole))
+        return "a different brain when read in pieces of " + std::to_string(piece);
+    return "";
 }
 
 }  // namespace files::test

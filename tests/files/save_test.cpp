@@ -46,7 +46,7 @@ int inChild(Body body)
 TEST_F(BrainFileSave, ReplacingKeepsThePermissions)
 {
     ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
-    ASSERT_TRUE(writeBrainFile(target, {3, 3, 3}, *patternGrid(3)).ok);
+    ASSERT_TRUE(writeBrainFile(target, sized(3), *patternGrid(3)).ok);
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0600));
 }
 
@@ -54,8 +54,9 @@ TEST_F(BrainFileSave, ReplacingKeepsThePermissions)
 TEST_F(BrainFileSave, RefusesAHeaderThatDoesNotFitTheCells)
 {
     auto grid = patternGrid(30);
-    const std::string sizeError = writeBrainFile(target, {40, 40, 40}, *grid).error;
-    const std::string colourError = writeBrainFile(target, {30, 30, 30, 128, 300}, *grid).error;
+    const std::string sizeError = writeBrainFile(target, sized(40), *grid).error;
+    const BrainHeader badColour{.dimX = 30, .dimY = 30, .dimZ = 30, .drawGreen = 300};
+    const std::string colourError = writeBrainFile(target, badColour, *grid).error;
     EXPECT_NE(sizeError.find("generate the brain at its new size first"), std::string::npos) << sizeError;
     EXPECT_NE(colourError.find("green component is 300"), std::string::npos) << colourError;
     expectUntouched();
@@ -64,7 +65,7 @@ TEST_F(BrainFileSave, RefusesAHeaderThatDoesNotFitTheCells)
 TEST_F(BrainFileSave, FullDiskLeavesTheOldFile)
 {
     auto grid = patternGrid(100);  // about 11 MB of text, several chunks
-    ASSERT_TRUE(writeBrainFile(dir.file("probe"), {100, 100, 100}, *grid, WriteOptions{false}).ok);
+    ASSERT_TRUE(writeBrainFile(dir.file("probe"), sized(100), *grid, WriteOptions{false}).ok);
     const rlim_t full = fs::file_size(dir.file("probe"));
     fs::remove(dir.file("probe"));
     // The limit strikes before the header, inside it, in the first and a
@@ -74,7 +75,7 @@ TEST_F(BrainFileSave, FullDiskLeavesTheOldFile)
             ::signal(SIGXFSZ, SIG_IGN);  // report the failed write instead of dying
             const rlimit cap{limit, limit};
             ::setrlimit(RLIMIT_FSIZE, &cap);
-            const FileResult r = writeBrainFile(target, {100, 100, 100}, *grid);
+            const FileResult r = writeBrainFile(target, sized(100), *grid);
             return !r.ok && r.error.find("writing failed: File too large") != std::string::npos ? 0 : 1;
         })) << limit;
         expectUntouched();
@@ -90,7 +91,7 @@ TEST_F(BrainFileSave, ProtectedFolderOrFileIsLeftAlone)
     for (const auto& [folder, file] : cases) {
         ASSERT_EQ(::chmod(dir.path.c_str(), folder), 0);
         ASSERT_EQ(::chmod(target.c_str(), file), 0);
-        const FileResult r = writeBrainFile(target, {4, 4, 4}, *grid);
+        const FileResult r = writeBrainFile(target, sized(4), *grid);
         ::chmod(dir.path.c_str(), 0755);
         EXPECT_NE(r.error.find("Permission denied"), std::string::npos) << r.error;
         expectUntouched();
@@ -108,7 +109,7 @@ TEST_F(BrainFileSave, SaveKilledMidWriteLeavesTheOldFile)
             }
             ::raise(SIGKILL);
         }).detach();
-        return writeBrainFile(target, {200, 200, 200}, *grid, WriteOptions{false}).ok ? 0 : 1;
+        return writeBrainFile(target, sized(200), *grid, WriteOptions{false}).ok ? 0 : 1;
     });
     if (code != -SIGKILL)
         GTEST_SKIP() << "the save finished before it could be killed";
@@ -141,7 +142,7 @@ TEST_F(BrainFileSave, RefusesWhatCannotBeReplacedFaithfully)
         SCOPED_TRACE(c.name);
         if (!c.arrange())
             continue;
-        const std::string error = writeBrainFile(c.target, {.dimX = 3, .dimY = 3, .dimZ = 3}, *patternGrid(3)).error;
+        const std::string error = writeBrainFile(c.target, sized(3), *patternGrid(3)).error;
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
         fs::remove(dir.file("twin"));
         ASSERT_EQ(::chown(target.c_str(), ::geteuid(), ::getegid()), 0);
@@ -208,7 +209,7 @@ TEST_F(BrainFileSave, RemovesOnlyTemporariesOfSavesThatDied)
     std::ofstream(dir.file(tmp(dead, "-5.tmp"))) << "abandoned";
     ASSERT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 11);
 
-    ASSERT_TRUE(writeBrainFile(target, {.dimX = 3, .dimY = 3, .dimZ = 3}, *patternGrid(3), WriteOptions{false}).ok);
+    ASSERT_TRUE(writeBrainFile(target, sized(3), *patternGrid(3), WriteOptions{false}).ok);
     std::set<std::string> left;
     for (const auto& e : fs::directory_iterator(dir.path))
         left.insert(e.path().filename().string() + (e.is_directory() ? "/" : ""));
