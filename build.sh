@@ -5,7 +5,7 @@
 #   ./build.sh sanitize   the test suite again under AddressSanitizer and UBSan
 #   ./build.sh bench      build and run the benchmarks
 #   ./build.sh fuzz [s]   build and run the brain file reader's fuzzer for s seconds
-#   ./build.sh monkey [s] random input to the real window on an X server for s seconds, under the sanitizers
+#   ./build.sh monkey [s [seed]]  random input to the real window on an X server for s seconds, sanitized
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -74,6 +74,13 @@ fuzz)
     rm -rf build-fuzz/finds && mkdir -p build-fuzz/finds
     "${fuzzer[@]}" -max_total_time="${2:-60}" build-fuzz/finds tests/files/corpus
     "${fuzzer[@]}" -merge=1 tests/files/corpus build-fuzz/finds
+    ;;
+monkey)
+    install_missing
+    configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCEREBRIX_SANITIZE=ON -DCEREBRIX_BENCH=OFF
+    ninja -C build-asan -j "$jobs" cerebrix monkey
+    ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        xvfb-run -a -s "-screen 0 1024x768x24" ./build-asan/tests/app/monkey ./build-asan/app/cerebrix "${2:-600}" 0 "${3:-1}"
     ;;
 *)
     sed -n '2,9p' "$0"
