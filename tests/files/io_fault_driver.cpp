@@ -16,7 +16,7 @@ using namespace files;
 
 int main(int argc, char** argv)
 {
-    const auto arm = reinterpret_cast<void (*)(int)>(::dlsym(RTLD_DEFAULT, "io_faults_arm"));
+    const auto arm = reinterpret_cast<void (*)(bool)>(::dlsym(RTLD_DEFAULT, "io_faults_arm"));
     const auto callLog = reinterpret_cast<const char* (*)()>(::dlsym(RTLD_DEFAULT, "io_faults_log"));
     if (argc != 3 || !arm || !callLog) {
         std::fprintf(stderr, "usage: LD_PRELOAD=io_faults.so io_fault_driver save|save-named|load FOLDER\n");
@@ -28,16 +28,16 @@ int main(int argc, char** argv)
     if (mode == "load") {
         const LoadedBrain want = test::sampleBrain(test::kLoadedSize);
         LoadedBrain got = test::sampleBrain(3);  // a load replaces it whole, or empties it
-        arm(1);
+        arm(true);
         r = readBrainFile(target, got);
-        arm(0);
+        arm(false);
         intact = r.ok ? test::sameBrain(got, want) : !got.cells;
     } else {
         detail::allowUnnamedTemporaries(mode != "save-named");
         const LoadedBrain brain = test::sampleBrain(test::kSavedSize), copy = test::sampleBrain(test::kSavedSize);
-        arm(1);
+        arm(true);
         r = writeBrainFile(target, brain.header, *brain.cells);
-        arm(0);
+        arm(false);
         intact = test::sameBrain(brain, copy);
     }
     std::printf("%s\n%s\n%s", r.ok ? "ok" : "refused", r.error.c_str(), callLog());

@@ -102,9 +102,9 @@ ssize_t transfer(const char* name, F realCall, int fd, Buffer buffer, size_t cou
 
 extern "C" {
 
-void io_faults_arm(int on)
+void io_faults_arm(bool on)
 {
-    armed = on != 0;
+    armed = on;
 }
 
 const char* io_faults_log()
