@@ -1,7 +1,6 @@
 #include "cell_grid.h"
 
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -146,26 +145,6 @@ std::unique_ptr<CellGrid> CellGrid::allocate(int n, Pages pages) noexcept
         return nullptr;
     }
     return std::unique_ptr<CellGrid>(grid);
-}
-
-void CellGrid::populate(std::size_t first, std::size_t count) noexcept
-{
-#if defined(MADV_POPULATE_WRITE)
-    if (plane_ * kChannels < kMapFrom || first >= plane_)
-        return;
-    count = std::min(count, plane_ - first);
-    const std::size_t page = std::size_t(::sysconf(_SC_PAGESIZE));
-    for (int c = 0; c < kChannels; ++c) {
-        const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(plane(c) + first) / page * page;
-        const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(plane(c) + first + count);
-        // Older kernels do not know the advice; the pages then fault in as
-        // they are written, which is slower but the same.
-        (void)::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
-    }
-#else
-    (void)first;
-    (void)count;
-#endif
 }
 
 void CellGrid::release(std::uint8_t* data, std::size_t bytes)

@@ -17,8 +17,8 @@ enum class Pages {
     // All at allocation, in one go: the first generation then does not stall
     // on hundreds of thousands of page faults.
     Populated,
-    // As the cells are written (or populate() asks): a load refused part
-    // way has cost no more memory than the cells it read.
+    // As the cells are written: a load refused part way has cost no more
+    // memory than the cells it read. Written in order, they fault in as fast.
     OnDemand,
 };
 
@@ -49,11 +49,6 @@ public:
 
     // resetcells: every cell of every layer back to 0.
     void clear();
-
-    // Has the pages of cells [first, first + count) of every plane handed
-    // over now, in one go, rather than one fault at a time as they are
-    // written. Only a hint: nothing changes where it cannot be done.
-    void populate(std::size_t first, std::size_t count) noexcept;
 
 private:
     CellGrid(int n, std::uint8_t* data, std::size_t plane) : n_(n), data_(data), plane_(plane) {}

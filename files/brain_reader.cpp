@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -136,28 +135,6 @@ std::uint64_t leastCellBytes(int n)
     return 6 * side * side * side;
 }
 
-// Cells read per slice. The grid's pages are handed over a slice at a time,
-// just before it is read, and not at all for the first: a file refused early
-// (a body of zeros, a stray byte) has cost no more memory than it read.
-constexpr std::size_t kSliceCells = std::size_t(1) << 20;
-
-FieldStatus readCells(FieldScanner& scanner, brain::CellGrid& grid, detail::CellStop& stop)
-{
-    const std::size_t total = grid.planeBytes();
-    for (std::size_t first = 0; first < total; first += kSliceCells) {
-        const std::size_t count = std::min(kSliceCells, total - first);
-        if (first > 0)
-            grid.populate(first, count);
-        std::uint8_t* const planes[3] = {grid.plane(0) + first, grid.plane(1) + first, grid.plane(2) + first};
-        const FieldStatus status = scanner.readCells(planes, count, stop);
-        if (status != FieldStatus::Ok) {
-            stop.cell += first;
-            return status;
-        }
-    }
-    return FieldStatus::Ok;
-}
-
 FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, const ByteAt& byteAt,
                  LoadedBrain& out, const std::string& name)
 {
@@ -196,8 +173,11 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, const By
     if (!grid)
         return refuse(name, "there is not enough memory for a brain of size " + std::to_string(n));
 
+    // The grid's pages arrive as its cells are written: a file refused part
+    // way has cost no more memory than the cells it read.
+    std::uint8_t* const planes[3] = {grid->plane(0), grid->plane(1), grid->plane(2)};
     detail::CellStop stop;
-    const FieldStatus status = readCells(scanner, *grid, stop);
+    const FieldStatus status = scanner.readCells(planes, grid->planeBytes(), stop);
     if (status == FieldStatus::OutOfRange)
         return refuse(name, cellName(stop.cell, stop.channel, n) + " is " + std::to_string(stop.value)
                                 + ", but it must lie in 0..255");
