@@ -13,6 +13,8 @@ Usage: ./build.sh [command]
   sanitize           the test suite again under AddressSanitizer and UBSan
   bench              build and run the benchmarks
   fuzz [SECONDS]     build and run the brain file reader's fuzzer (60 s unless given)
+  monkey [SECONDS [SEED]]
+                     random input to the real window on an X server, sanitized (600 s unless given)
   package            build the Debian package build/package/cerebrix_VERSION_ARCH.deb
   install [PREFIX]   build and install the program under PREFIX (/usr/local unless given)
   help               show this text (also -h, --help)
@@ -23,7 +25,7 @@ USAGE
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-wayland libgl-dev libx11-dev
           libgtest-dev libbenchmark-dev xvfb xauth xfonts-base clang libclang-rt-14-dev
-          dpkg-dev lintian desktop-file-utils appstream groff-base shared-mime-info)
+          dpkg-dev lintian desktop-file-utils appstream groff-base shared-mime-info libxtst6)
 
 # Runs a command as root: directly, or through sudo, or not at all.
 as_root() {
@@ -83,6 +85,9 @@ sanitize)
     ninja -C build-asan -j "$jobs"
     ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --test-dir build-asan --output-on-failure -j "$jobs"
+    # The fuzzer is only compiled here (it needs clang), so that it cannot rot unseen.
+    CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCEREBRIX_SANITIZE=ON -DCEREBRIX_FUZZ=ON -DCEREBRIX_BENCH=OFF
+    ninja -C build-fuzz -j "$jobs" fuzz_reader
     ;;
 bench)
     install_missing
@@ -92,10 +97,21 @@ bench)
     ;;
 fuzz)
     install_missing
-    CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCEREBRIX_FUZZ=ON -DCEREBRIX_BENCH=OFF
+    CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCEREBRIX_SANITIZE=ON -DCEREBRIX_FUZZ=ON -DCEREBRIX_BENCH=OFF
     ninja -C build-fuzz fuzz_reader
-    mkdir -p build-fuzz/corpus
-    ./build-fuzz/tests/files/fuzz_reader build-fuzz/corpus tests/files/corpus -max_total_time="${2:-60}"
+    # The corpus lives in the tree: finds go to a scratch folder first, and
+    # only those that reach code the tree's corpus does not are merged into it.
+    fuzzer=(./build-fuzz/tests/files/fuzz_reader -dict=tests/files/brain.dict -artifact_prefix=build-fuzz/)
+    rm -rf build-fuzz/finds && mkdir -p build-fuzz/finds
+    "${fuzzer[@]}" -max_total_time="${2:-60}" build-fuzz/finds tests/files/corpus
+    "${fuzzer[@]}" -merge=1 tests/files/corpus build-fuzz/finds
+    ;;
+monkey)
+    install_missing
+    configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCEREBRIX_SANITIZE=ON -DCEREBRIX_BENCH=OFF
+    ninja -C build-asan -j "$jobs" cerebrix monkey
+    ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        xvfb-run -a -s "-screen 0 1024x768x24" ./build-asan/tests/app/monkey ./build-asan/app/cerebrix "${2:-600}" 0 "${3:-1}"
     ;;
 package)
     install_missing

@@ -38,7 +38,9 @@ class Brain {
 public:
     // Makes a grid of a side, or null when the memory cannot be had.
     using Allocator = std::function<std::unique_ptr<CellGrid>(int side)>;
-    explicit Brain(Allocator allocate = &CellGrid::allocate);
+    // The window's grids take their pages at once: see Pages::Populated.
+    static std::unique_ptr<CellGrid> populated(int side) { return CellGrid::allocate(side, Pages::Populated); }
+    explicit Brain(Allocator allocate = &populated);
 
     int side() const { return side_; }
     // needsRealloc: the arrays are allocated afresh before the next generation.

@@ -5,17 +5,28 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace brain {
 
 enum Channel : int { Red = 0, Green = 1, Blue = 2 };
 constexpr int kChannels = 3;
 
+// When a large grid's memory is handed over by the system.
+enum class Pages {
+    // All at allocation, in one go: the first generation then does not stall
+    // on hundreds of thousands of page faults.
+    Populated,
+    // As the cells are written: a load refused part way has cost no more
+    // memory than the cells it read. Written in order, they fault in as fast.
+    OnDemand,
+};
+
 class CellGrid {
 public:
     // A grid of side n with every cell 0, or null when the memory cannot be
     // had (the caller refuses the size instead of crashing).
-    static std::unique_ptr<CellGrid> allocate(int n) noexcept;
+    static std::unique_ptr<CellGrid> allocate(int n, Pages pages = Pages::Populated) noexcept;
     // Bytes a grid of side n needs; 0 when that overflows.
     static std::size_t bytesFor(int n) noexcept;
 
@@ -56,5 +67,12 @@ private:
 
 // The number of cells in the pyramid: 1^2 + 2^2 + ... + dim^2.
 std::uint64_t sizeOfBrain(int dim);
+
+// Bytes this process can still take without being killed or pushed into
+// swap: the least of MemAvailable and the room under every cgroup v2 memory
+// limit from its own group up (page cache counts as room, as the system
+// reclaims it first); the largest value when nothing can be told. Paths are
+// read below `root`, so that a test can stage the files.
+std::size_t memoryHeadroom(const std::string& root = "");
 
 }  // namespace brain

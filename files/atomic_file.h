@@ -3,11 +3,25 @@
 // to a temporary file in the target's folder, which is renamed over the target
 // at commit. Until then, and after any failure, the target is untouched, and
 // the temporary file is removed (or, where the system allows, never had a
-// name, so not even a killed program leaves one behind).
+// name, so not even a killed program leaves one behind). Where the folder
+// cannot hold unnamed files, a killed save leaves its named one behind; the
+// next save in that folder removes it.
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <string>
 
 namespace files::detail {
+
+// Removes the temporary files that saves of processes no longer running left
+// in `folder`. A file is left alone while its process runs or while any
+// process holds the lock a save keeps on its temporary file (which also
+// covers a process of another machine on a shared folder).
+void removeAbandonedTemporaries(const std::string& folder);
+
+// For tests: false makes saves take the named temporary file that folders
+// without unnamed files get.
+void allowUnnamedTemporaries(bool allowed);
 
 class AtomicFile {
 public:
@@ -28,6 +42,7 @@ public:
 
 private:
     bool fail(const std::string& what, int err);
+    bool mayReplace(const struct stat& old);
     bool nameTemporary();
     void discard();
 

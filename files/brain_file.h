@@ -48,6 +48,11 @@ FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
                           const brain::CellGrid& cells, WriteOptions options = {},
                           const Progress& progress = {});
 
+// Removes the temporary files that saves killed mid-write left in `folder`
+// (where it cannot hold unnamed files), never one of a save still under way.
+// Every save does this in its own folder; a program may also do it at start.
+void removeAbandonedSaves(const std::string& folder);
+
 // Reads and checks the whole file into a new grid. On any problem `out` is
 // left without cells and the result says why.
 FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progress& progress = {});

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -108,6 +109,27 @@ std::string fieldProblem(FieldStatus status, const std::string& what, std::uint6
     }
 }
 
+// The byte at an offset of the text, or -1 past its end; only for messages.
+using ByteAt = std::function<int(std::uint64_t)>;
+
+// A field that is not a number is often a sign of a file that is not a brain
+// file as written: said so, that tells the user more than the field's name.
+std::string notNumberProblem(const ByteAt& byteAt, std::uint64_t fieldStart, const std::string& what)
+{
+    for (std::uint64_t at = fieldStart; at < fieldStart + 32; ++at) {
+        const int c = byteAt(at);
+        if (c == '\r' && byteAt(at + 1) != '\n')
+            return "its lines end in CR alone (the first at byte " + std::to_string(at + 1)
+                + "), but a brain file's lines end in CR LF or in LF";
+        if (c == 0)
+            return what + " (at byte " + std::to_string(at + 1)
+                + ") is a zero byte, as where a file was never written out in full";
+        if (c != '-' && c != ' ' && c != '\t' && (c < '0' || c > '9'))
+            break;
+    }
+    return {};
+}
+
 // Its text would pass 6 EB; beyond it 6 n^3 would not fit 64 bits either.
 constexpr int kLargestSize = 1000000;
 
@@ -119,18 +141,23 @@ std::uint64_t leastCellBytes(int n)
     return 6 * side * side * side;
 }
 
-FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, LoadedBrain& out,
-                 const std::string& name, const Progress& progress)
+FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, const ByteAt& byteAt,
+                 LoadedBrain& out, const std::string& name, const Progress& progress)
 {
     out = LoadedBrain{};
     FieldScanner scanner(source);
+    auto fieldRefusal = [&](FieldStatus status, const std::string& what, std::uint64_t fieldStart, int readErrno) {
+        std::string problem;
+        if (status == FieldStatus::NotNumber)
+            problem = notNumberProblem(byteAt, fieldStart, what);
+        return refuse(name, problem.empty() ? fieldProblem(status, what, fieldStart, readErrno) : problem);
+    };
 
     BrainHeader header;
     for (int i = 0; i < detail::kHeaderFields; ++i) {
         const FieldStatus status = scanner.next(detail::headerField(header, i));
         if (status != FieldStatus::Ok)
-            return refuse(name, fieldProblem(status, detail::headerFieldName(i), scanner.fieldStart(),
-                                             scanner.readErrno()));
+            return fieldRefusal(status, detail::headerFieldName(i), scanner.fieldStart(), scanner.readErrno());
     }
     if (std::string problem = detail::headerProblem(header); !problem.empty())
         return refuse(name, problem);
@@ -144,10 +171,16 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, LoadedBr
         return refuse(name, "a brain of size " + std::to_string(n) + " needs at least "
                                 + std::to_string(need) + " bytes of cell values, but the file holds only "
                                 + std::to_string(have) + " after its header");
-    std::unique_ptr<brain::CellGrid> grid = brain::CellGrid::allocate(n);
+    // A file of the right length whose body was never written (a sparse or
+    // preallocated file) says so before any memory is weighed or taken.
+    if (byteAt(scanner.offset()) == 0)
+        return refuse(name, notNumberProblem(byteAt, scanner.offset(), cellName(0, brain::Red, n)));
+    std::unique_ptr<brain::CellGrid> grid = brain::CellGrid::allocate(n, brain::Pages::OnDemand);
     if (!grid)
         return refuse(name, "there is not enough memory for a brain of size " + std::to_string(n));
 
+    // The grid's pages arrive as its cells are written: a file refused part
+    // way has cost no more memory than the cells it read.
     std::uint8_t* const planes[3] = {grid->plane(0), grid->plane(1), grid->plane(2)};
     detail::CellStop stop;
     const FieldStatus status = detail::loadCells(scanner, source, planes, grid->planeBytes(), stop, progress);
@@ -155,8 +188,7 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, LoadedBr
         return refuse(name, cellName(stop.cell, stop.channel, n) + " is " + std::to_string(stop.value)
                                 + ", but it must lie in 0..255");
     if (status != FieldStatus::Ok)
-        return refuse(name, fieldProblem(status, cellName(stop.cell, stop.channel, n), stop.fieldStart,
-                                         stop.readErrno));
+        return fieldRefusal(status, cellName(stop.cell, stop.channel, n), stop.fieldStart, stop.readErrno);
     // Whatever follows the last cell field is not part of the brain.
     out.header = header;
     out.cells = std::move(grid);
@@ -168,8 +200,10 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, LoadedBr
 FileResult readBrainText(const char* data, std::size_t size, LoadedBrain& out,
                          const std::string& nameForMessages)
 {
-    MemorySource source(data, data ? size : 0);
-    return parse(source, data ? size : 0, out, nameForMessages, {});
+    const std::size_t length = data ? size : 0;
+    MemorySource source(data, length);
+    const ByteAt byteAt = [&](std::uint64_t at) { return at < length ? int(static_cast<unsigned char>(data[at])) : -1; };
+    return parse(source, length, byteAt, out, nameForMessages, {});
 }
 
 FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progress& progress)
@@ -193,7 +227,11 @@ FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progre
     if (!buffer)
         return refuse(path, "there is not enough memory to read it");
     FileSource source(fd.get(), buffer.get());
-    return parse(source, std::uint64_t(st.st_size), out, path, progress);
+    const ByteAt byteAt = [&](std::uint64_t at) {
+        unsigned char c = 0;
+        return ::pread(fd.get(), &c, 1, off_t(at)) == 1 ? int(c) : -1;
+    };
+    return parse(source, std::uint64_t(st.st_size), byteAt, out, path, progress);
 }
 
 }  // namespace files

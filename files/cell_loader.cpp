@@ -221,8 +221,14 @@ FieldStatus Loader::run(FieldScanner& scanner, CellStop& stop)
     workers_.waitAllIdle();
     if (workers_.failed())
         return workers_.failure(stop);
-    if (field >= total_)
+    if (field >= total_ && !readFailed)
         return FieldStatus::Ok;
+    if (field >= total_) {
+        // Every cell arrived, but the disk failed on the read that would have
+        // found the end: a file that cannot be read whole is not trusted.
+        stop = CellStop{std::size_t((total_ - 1) / 3), int((total_ - 1) % 3), 0, offset, readErrno};
+        return FieldStatus::ReadError;
+    }
     // The text ended, or could not be read further, inside a field or
     // before one: the general reader tells which of the two.
     BytesSource tail(carry, carryBytes, readFailed, readErrno);

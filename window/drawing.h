@@ -33,7 +33,7 @@ struct Point {
 
 class Drawing : public platform::EventSink {
 public:
-    explicit Drawing(brain::Brain::Allocator allocate = &brain::CellGrid::allocate);
+    explicit Drawing(brain::Brain::Allocator allocate = &brain::Brain::populated);
     ~Drawing() override;
     void attach(platform::Host& host);
 

@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <limits>
 
 #include "brain/cell_grid.h"
 
@@ -29,6 +34,87 @@ TEST(CellGrid, ImpossibleSizesAreRefusedNotCrashed)
 {
     for (int n : {0, -10, 2000000, 100000})
         EXPECT_EQ(brain::CellGrid::allocate(n), nullptr) << n;
+}
+
+}  // namespace
+
+namespace {
+
+long residentKiB()
+{
+    std::ifstream in("/proc/self/statm");
+    long size = 0, resident = 0;
+    in >> size >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// A large grid takes its memory at once, or only as it is written: a load
+// that is refused early must not have cost the whole brain.
+TEST(CellGrid, PagesArriveWhenAsked)
+{
+    const int n = 220;  // 30 MiB, mapped from the system
+    const long whole = long(brain::CellGrid::bytesFor(n) / 1024);
+    const struct {
+        brain::Pages pages;
+        long least, most;
+    } cases[] = {
+        {brain::Pages::Populated, whole - 1024, whole + 1024},
+        {brain::Pages::OnDemand, 0, 1024},
+    };
+    for (const auto& c : cases) {
+        const long before = residentKiB();
+        auto grid = brain::CellGrid::allocate(n, c.pages);
+        ASSERT_TRUE(grid);
+        const long grown = residentKiB() - before;
+        EXPECT_TRUE(grown >= c.least && grown <= c.most) << grown << " KiB";
+        EXPECT_EQ(grid->at(brain::Blue, n - 1, n - 1, n - 1) | grid->at(brain::Red, 0, 0, 0), 0);
+    }
+}
+
+// The room a large grid may take: MemAvailable, and the limit of every
+// cgroup v2 group from the process's own up, less what the group uses
+// beyond page cache. The files are staged in a scratch folder.
+TEST(CellGrid, MemoryHeadroomTakesTheTightestLimit)
+{
+    namespace fs = std::filesystem;
+    const std::string mounts = "30 1 0:26 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n";
+    const std::string stat = "anon 1\nactive_file 1000\ninactive_file 500\n";
+    const struct {
+        std::string name, cgroup, mountinfo, mem;
+        std::vector<std::pair<std::string, std::string>> files;  // path below the root, contents
+        std::size_t want;
+    } cases[] = {
+        {"no groups", "", "", "MemAvailable:  4 kB\n", {}, 4096},
+        {"nothing known", "", "", "", {}, std::numeric_limits<std::size_t>::max()},
+        {"own limit", "0::/app\n", mounts, "MemAvailable: 1000 kB\n",
+         {{"sys/fs/cgroup/app/memory.max", "100000\n"}, {"sys/fs/cgroup/app/memory.current", "30000\n"},
+          {"sys/fs/cgroup/app/memory.stat", stat}},
+         71500},
+        {"a session's limit two levels up", "0::/user/session/app\n", mounts, "MemAvailable: 1000 kB\n",
+         {{"sys/fs/cgroup/user/session/app/memory.max", "max\n"}, {"sys/fs/cgroup/user/memory.max", "9000\n"},
+          {"sys/fs/cgroup/user/memory.current", "4000\n"}, {"sys/fs/cgroup/memory.max", "6000\n"},
+          {"sys/fs/cgroup/memory.current", "0\n"}},
+         5000},
+        {"over the limit", "1:memory:/x\n0::/app\n", mounts, "MemAvailable: 1000 kB\n",
+         {{"sys/fs/cgroup/app/memory.max", "100\n"}, {"sys/fs/cgroup/app/memory.current", "9999\n"}}, 0},
+        {"unlimited", "0::/app\n", mounts, "MemAvailable: 8 kB\n", {{"sys/fs/cgroup/app/memory.max", "max\n"}}, 8192},
+        {"mounted from inside a namespace", "0::/outer/app\n", "30 1 0:26 /outer /sys/fs/cgroup rw - cgroup2 none rw\n",
+         "", {{"sys/fs/cgroup/app/memory.max", "777\n"}, {"sys/fs/cgroup/app/memory.current", "0\n"}}, 777},
+    };
+    for (const auto& c : cases) {
+        const fs::path root = fs::temp_directory_path() / ("headroom-" + std::to_string(::getpid()));
+        fs::create_directories(root / "proc/self");
+        std::ofstream(root / "proc/self/cgroup") << c.cgroup;
+        std::ofstream(root / "proc/self/mountinfo") << c.mountinfo;
+        if (!c.mem.empty())
+            std::ofstream(root / "proc/meminfo") << c.mem;
+        for (const auto& [path, text] : c.files) {
+            fs::create_directories((root / path).parent_path());
+            std::ofstream(root / path) << text;
+        }
+        EXPECT_EQ(brain::memoryHeadroom(root.string()), c.want) << c.name;
+        fs::remove_all(root);
+    }
 }
 
 }  // namespace

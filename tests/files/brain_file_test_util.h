@@ -36,11 +36,28 @@ struct ScratchDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
+// Works in `folder` until it goes out of scope, an assertion failed or not.
+struct InFolder {
+    fs::path before = fs::current_path();
+    explicit InFolder(const std::string& folder) { fs::current_path(folder); }
+    ~InFolder()
+    {
+        std::error_code ignored;
+        fs::current_path(before, ignored);
+    }
+};
+
 inline std::string slurp(const std::string& path)
 {
     std::ostringstream s;
     s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
+}
+
+// The start-up header with all three sizes n.
+inline BrainHeader sized(int n)
+{
+    return {.dimX = n, .dimY = n, .dimZ = n};
 }
 
 // A grid of side n holding every value 0..255, different in each channel.
@@ -51,6 +68,16 @@ inline std::unique_ptr<brain::CellGrid> patternGrid(int n)
         for (std::size_t i = 0; i < grid->planeBytes(); ++i)
             grid->plane(c)[i] = std::uint8_t(i * 37 + std::size_t(c) * 101 + std::size_t(n));
     return grid;
+}
+
+// The brains of the fault-injection table: the one on disk, loaded, and the
+// one saved over it.
+constexpr int kLoadedSize = 80, kSavedSize = 90;
+inline LoadedBrain sampleBrain(int n)
+{
+    return {{.dimX = n, .dimY = n, .dimZ = n, .drawRed = 1, .drawGreen = 2, .drawBlue = 3, .moverX = -4, .moverY = 5,
+             .moverStepY = -1, .moverStepX = 1},
+            patternGrid(n)};
 }
 
 // The header line, then the 3 n^3 cell fields, field i holding (250 + i) % 256
@@ -104,6 +131,26 @@ inline bool readInPieces(const char* data, std::size_t size, std::size_t piece, 
     const detail::LoadTuning tuning{buffer / 4 + 1, buffer, workers};
     return detail::loadCells(scanner, source, planes, out.cells->planeBytes(), stop, {}, tuning)
         == detail::FieldStatus::Ok;
+}
+
+// The reader's contract for any bytes whatever: a refusal names the file and
+// hands over no grid; a brain fits its header and reads the same when the
+// bytes arrive in pieces, as from a file. Empty when kept, else what broke.
+inline std::string readerContractBroken(const char* data, std::size_t size)
+{
+    LoadedBrain whole, pieces;
+    const FileResult r = readBrainText(data, size, whole, "fuzz.brain");
+    if (!r.ok)
+        return whole.cells || r.error.find("\"fuzz.brain\"") == std::string::npos ? "a bad refusal: " + r.error : "";
+    const BrainHeader& h = whole.header;
+    if (!whole.cells || whole.cells->size() != h.dimX || h.dimX != h.dimY || h.dimY != h.dimZ || !r.error.empty())
+        return "a brain that does not fit its header";
+    // Threads only now and then, so that the fuzzer keeps its pace.
+    const std::size_t last = static_cast<unsigned char>(data[size - 1]);
+    const std::size_t piece = 1 + last % 97, buffer = 3 + last % 61;
+    if (!readInPieces(data, size, piece, pieces, buffer, last % 8 == 0 ? 2 : 0) || !sameBrain(pieces, whole))
+        return "a different brain when read in pieces of " + std::to_string(piece);
+    return "";
 }
 
 }  // namespace files::test

@@ -15,11 +15,12 @@ TEST(BrainFileFormat, SaveLoadSaveGivesTheSameBrainAndBytes)
     // Saved over the files of the size before, the second time by a bare name
     // as the Save panel gives it.
     ScratchDir dir;
-    const fs::path cwd = fs::current_path();
-    fs::current_path(dir.path);
+    const InFolder working(dir.path);
     for (int n : {2, 3, 10, 100}) {  // 100 spans several pieces of reading and writing, on threads
         SCOPED_TRACE(n);
-        const LoadedBrain saved{{n, n, n, 255, 0, 7, -2147483647 - 1, 2147483647, -1, 1}, patternGrid(n)};
+        const LoadedBrain saved{{.dimX = n, .dimY = n, .dimZ = n, .drawRed = 255, .drawGreen = 0, .drawBlue = 7,
+                                 .moverX = -2147483647 - 1, .moverY = 2147483647, .moverStepY = -1, .moverStepX = 1},
+                                patternGrid(n)};
         // Runs of zero cells of every length from 0 to 59, as the cells
         // outside the pyramid give them, here in one channel, there in all.
         for (std::size_t i = 0; i < saved.cells->planeBytes(); ++i)
@@ -40,7 +41,6 @@ TEST(BrainFileFormat, SaveLoadSaveGivesTheSameBrainAndBytes)
         ASSERT_TRUE(writeBrainFile("b.brain", loaded.header, *loaded.cells, kNoSync).ok);
         EXPECT_TRUE(slurp(dir.file("a.brain")) == slurp(dir.file("b.brain")));  // no diff of megabytes
     }
-    fs::current_path(cwd);
 }
 
 TEST(BrainFileFormat, HeaderAndRecordNumbers)
@@ -63,7 +63,9 @@ TEST(BrainFileFormat, HeaderAndRecordNumbers)
         grid->set(c.channel, c.x, c.y, c.z, std::uint8_t(c.value));
         records[std::size_t(c.record - 1)] = std::to_string(c.value);
     }
-    ASSERT_TRUE(writeBrainFile(dir.file("t.brain"), {10, 10, 10, 200, 0, 64, 3, 4, -1, 1}, *grid, kNoSync).ok);
+    const BrainHeader header{.dimX = 10, .dimY = 10, .dimZ = 10, .drawRed = 200, .drawGreen = 0, .drawBlue = 64,
+                             .moverX = 3, .moverY = 4, .moverStepY = -1, .moverStepX = 1};
+    ASSERT_TRUE(writeBrainFile(dir.file("t.brain"), header, *grid, kNoSync).ok);
     std::string want;
     for (const std::string& r : records)
         want += r + "\r\n";

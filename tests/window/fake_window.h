@@ -16,7 +16,7 @@ struct FakeWindow {
 
     // `plugIn` adds the commands the test needs, as the program does.
     explicit FakeWindow(const std::function<void(window::Drawing&)>& plugIn = {},
-                        brain::Brain::Allocator allocate = &brain::CellGrid::allocate)
+                        brain::Brain::Allocator allocate = &brain::Brain::populated)
         : d(std::move(allocate))
     {
         d.attach(host);
