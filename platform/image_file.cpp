@@ -44,7 +44,7 @@ ImageResult readImage(const std::string& path, Surface& out)
         const QRgb* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         const std::span<Colour> dst = out.changeRow(y, 0, w - 1);
         for (int x = 0; x < w; ++x)
-            dst[x] = rgb(qRed(src[x]), qGreen(src[x]), qBlue(src[x]));
+            dst[std::size_t(x)] = rgb(qRed(src[x]), qGreen(src[x]), qBlue(src[x]));
     }
     return {true, {}};
 }

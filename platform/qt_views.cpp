@@ -149,7 +149,7 @@ void SurfaceView::copyToImage(const Rect& r)
                 std::fill_n(dst + x * k, k, toQRgb(src[x]));
             const auto bytes = std::size_t(r.right - r.left + 1) * std::size_t(k) * sizeof(QRgb);
             for (int dy = 1; dy < k; ++dy)
-                std::memcpy(image_.scanLine(y * k + dy) + r.left * k * sizeof(QRgb), dst + r.left * k, bytes);
+                std::memcpy(image_.scanLine(y * k + dy) + std::size_t(r.left * k) * sizeof(QRgb), dst + r.left * k, bytes);
         } else {
             for (int x = r.left; x <= r.right; ++x)
                 for (int dy = 0; dy < k; ++dy)

@@ -42,7 +42,7 @@ bool showsStartUp(Display* dpy, Window win, int k)
     XGetWindowAttributes(dpy, win, &a);
     if (a.width != 574 * k || a.height <= 412 * k)
         return false;
-    XImage* img = XGetImage(dpy, win, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    XImage* img = XGetImage(dpy, win, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
     if (!img)
         return false;
     const int top = a.height - 412 * k;

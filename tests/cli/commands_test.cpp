@@ -160,7 +160,7 @@ TEST(CliCommands, NewFromImageIsEnterAfterPaintingThePixels)
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x) {
             const platform::Colour c = picture.point(x, y);
-            canvases.setPoint(x, y, c & 0xFF, (c >> 8) & 0xFF, c >> 16);
+            canvases.setPoint(x, y, int(c & 0xFF), int((c >> 8) & 0xFF), int(c >> 16));
         }
     brain::sampleInput(*want.cells, canvases, window, {0, 0});
     const brain::Apex apex = brain::generate(*want.cells);

@@ -40,7 +40,7 @@ TEST(BrainFileReader, EverySpellingLoadsWholeAndNoPrefixLoads)
         const std::string v = std::to_string((250 + i) % 256);
         mixed += v + (i % 4 ? "\r\n" : "\n");
         commas += v + (i % 3 == 2 ? "\n" : ",");
-        padded += (i % 2 ? "  " : "") + std::string(i % 5, '0') + v + " \r\n";
+        padded += (i % 2 ? "  " : "") + std::string(std::size_t(i % 5), '0') + v + " \r\n";
     }
     for (const std::string& text : {brainText(header, 5), brainText(header, 5, "\n"), mixed, commas, padded}) {
         LoadedBrain out, more;
@@ -48,7 +48,7 @@ TEST(BrainFileReader, EverySpellingLoadsWholeAndNoPrefixLoads)
         ASSERT_TRUE(r.ok) << r.error << "\n" << text;
         for (int i = 0; i < 375; ++i)
             ASSERT_EQ(out.cells->plane(i % 3)[i / 3], (250 + i) % 256) << "field " << i << " of\n" << text;
-        for (std::size_t piece : {1, 2, 3, 7, 67, 68, 69, 333}) {
+        for (std::size_t piece : {1u, 2u, 3u, 7u, 67u, 68u, 69u, 333u}) {
             LoadedBrain pieces;
             EXPECT_TRUE(readInPieces(text.data(), text.size(), piece, pieces) && sameBrain(pieces, out)) << piece;
         }

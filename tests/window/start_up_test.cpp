@@ -41,7 +41,7 @@ private slots:
         const QImage shown = w.view()->grab().toImage();
         for (auto [x, y, colour] : pixels) {
             QCOMPARE(w.surface().point(x, y), colour);
-            QCOMPARE(shown.pixel(x, y), qRgb(colour & 0xFF, colour >> 8 & 0xFF, colour >> 16));
+            QCOMPARE(shown.pixel(x, y), qRgb(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16)));
         }
         auto& d = w.d();
         const window::Rgb c = d.pen().colour();
