@@ -23,6 +23,8 @@
 
 #include "tests/app/monkey_input.h"
 
+#include "tests/app/x11_find.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -31,20 +33,6 @@ namespace fs = std::filesystem;
 constexpr auto kPingLimit = std::chrono::seconds(5);
 // Saved brains beyond this are removed, so a long run cannot fill the disk.
 constexpr std::uintmax_t kFolderLimit = std::uintmax_t(300) << 20;
-
-Window findByTitle(Display* dpy, Window w, const char* prefix)
-{
-    char* name = nullptr;
-    const bool match = XFetchName(dpy, w, &name) && name && std::strncmp(name, prefix, std::strlen(prefix)) == 0;
-    XFree(name);
-    Window root, parent, *children = nullptr, found = match ? w : 0;
-    unsigned n = 0;
-    if (!found && XQueryTree(dpy, w, &root, &parent, &children, &n))
-        for (unsigned i = 0; i < n && !found; ++i)
-            found = findByTitle(dpy, children[i], prefix);
-    XFree(children);
-    return found;
-}
 
 class WatchedProgram {
 public:

@@ -17,22 +17,9 @@
 #include <string>
 #include <thread>
 
-namespace {
+#include "x11_find.h"
 
-// The window whose title starts with `prefix`, anywhere below `w`.
-Window findByTitle(Display* dpy, Window w, const char* prefix)
-{
-    char* name = nullptr;
-    const bool match = XFetchName(dpy, w, &name) && name && std::strncmp(name, prefix, std::strlen(prefix)) == 0;
-    XFree(name);
-    Window root, parent, *children = nullptr, found = match ? w : 0;
-    unsigned n = 0;
-    if (!found && XQueryTree(dpy, w, &root, &parent, &children, &n))
-        for (unsigned i = 0; i < n && !found; ++i)
-            found = findByTitle(dpy, children[i], prefix);
-    XFree(children);
-    return found;
-}
+namespace {
 
 // Black grid centre and grey swatch centre, 412 rows of client area under
 // the menu bar, all in design pixels of k x k screen pixels.
