@@ -1,9 +1,17 @@
 #include "generation.h"
 
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <system_error>
+#include <exception>
+#include <memory>
+#include <new>
 #include <thread>
+#include <vector>
 
 namespace brain {
 namespace {
@@ -11,30 +19,17 @@ namespace {
 // How many rows ahead the next rows' cells are fetched.
 constexpr int kPrefetchRows = 3;
 
-// Below this side a second thread costs more than it saves.
+// Below this side one thread finishes before a second would pay for itself.
 constexpr int kThreadedFrom = 160;
 
-// Two threads meet here after every layer. The wait is a few microseconds,
-// far shorter than a sleep and wake-up through the kernel would take.
-class SpinBarrier {
-public:
-    void arriveAndWait()
-    {
-        const int phase = phase_.load(std::memory_order_acquire);
-        if (waiting_.fetch_add(1, std::memory_order_acq_rel) == 1) {
-            waiting_.store(0, std::memory_order_relaxed);
-            phase_.fetch_add(1, std::memory_order_release);
-            return;
-        }
-        for (int spins = 0; phase_.load(std::memory_order_acquire) == phase; ++spins)
-            if (spins > 4000)
-                std::this_thread::yield();
-    }
+// The most threads the automatic count picks.
+constexpr int kMaxThreads = 8;
 
-private:
-    std::atomic<int> waiting_{0};
-    std::atomic<int> phase_{0};
-};
+// Rows per band, the unit of work a thread takes at a time.
+constexpr int kBandRows = 8;
+
+// Pauses a waiting thread spins before it sleeps in the kernel.
+constexpr int kSpinsBeforeSleep = 2000;
 
 // Byte vectors: the compiler turns these into AVX2 or SSE2 registers.
 using V32 = std::uint8_t __attribute__((vector_size(32)));
@@ -118,7 +113,129 @@ Apex apexOf(const CellGrid& grid)
     return {grid.at(Red, top, top, top), grid.at(Green, top, top, top), grid.at(Blue, top, top, top)};
 }
 
+inline void cpuRelax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// One generation shared out in bands of rows. Threads take bands in layer
+// order from one counter; a band waits only for the two bands of the layer
+// below that it reads, so no thread ever waits for a whole layer.
+class Bands {
+public:
+    explicit Bands(CellGrid& grid)
+        : grid_(grid), n_(grid.size()), perLayer_((n_ - 1) / kBandRows + 1), done_(std::size_t(n_) * perLayer_)
+    {
+        for (int z = 1; z < n_; ++z)
+            total_ += bandsIn(z);
+    }
+
+    // Bands in the widest layer: more threads than that would only wait.
+    int widest() const { return bandsIn(1); }
+
+    // Takes and computes bands until none is left.
+    void work()
+    {
+        int z = 1, layerStart = 0;
+        for (;;) {
+            const int i = next_.fetch_add(1, std::memory_order_relaxed);
+            if (i >= total_)
+                return;
+            while (i >= layerStart + bandsIn(z))
+                layerStart += bandsIn(z++);
+            const int band = z / kBandRows + (i - layerStart);
+            const int from = std::max(z, band * kBandRows);
+            const int to = std::min(n_, (band + 1) * kBandRows);
+            if (z > 1) {
+                awaitDone(z - 1, (from - 1) / kBandRows);
+                awaitDone(z - 1, band);
+            }
+            layerRows(grid_, z, from, to);
+            std::atomic<int>& flag = done_[flagIndex(z, band)];
+            flag.store(1, std::memory_order_release);
+            flag.notify_all();
+        }
+    }
+
+private:
+    int bandsIn(int z) const { return perLayer_ - z / kBandRows; }
+    std::size_t flagIndex(int z, int band) const { return std::size_t(z) * std::size_t(perLayer_) + std::size_t(band); }
+
+    // A short spin covers a band that another running thread is finishing;
+    // beyond that the other thread is off its core, and spinning would only
+    // keep it off longer.
+    void awaitDone(int z, int band)
+    {
+        std::atomic<int>& flag = done_[flagIndex(z, band)];
+        for (int spins = 0; spins < kSpinsBeforeSleep; ++spins) {
+            if (flag.load(std::memory_order_acquire))
+                return;
+            cpuRelax();
+        }
+        while (!flag.load(std::memory_order_acquire))
+            flag.wait(0, std::memory_order_acquire);
+    }
+
+    CellGrid& grid_;
+    const int n_;
+    const int perLayer_;
+    int total_ = 0;
+    std::vector<std::atomic<int>> done_;
+    std::atomic<int> next_{0};
+};
+
+// Runnable threads of the whole system besides the caller, or -1 when the
+// system does not say.
+int otherRunnableThreads()
+{
+    const int fd = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    char text[128];
+    const ssize_t got = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (got <= 0)
+        return -1;
+    text[got] = '\0';
+    // "0.52 0.58 0.59 3/467 12345": the fourth field counts runnable threads.
+    const char* p = text;
+    for (int field = 0; field < 3; ++field) {
+        p = std::strchr(p, ' ');
+        if (!p)
+            return -1;
+        ++p;
+    }
+    int running = 0;
+    if (*p < '0' || *p > '9')
+        return -1;
+    while (*p >= '0' && *p <= '9')
+        running = running * 10 + (*p++ - '0');
+    return std::max(running - 1, 0);
+}
+
 }  // namespace
+
+int coresAvailable()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(CPU_COUNT(&set), 1);
+    return std::max(int(std::thread::hardware_concurrency()), 1);
+}
+
+int automaticThreads(int n)
+{
+    if (n < kThreadedFrom)
+        return 1;
+    const int cores = std::min(coresAvailable(), kMaxThreads);
+    if (cores < 2)
+        return 1;
+    const int others = otherRunnableThreads();
+    return others < 0 ? cores : std::clamp(cores - others, 1, cores);
+}
 
 Apex generateSingleThreaded(CellGrid& grid)
 {
@@ -128,34 +245,33 @@ Apex generateSingleThreaded(CellGrid& grid)
     return apexOf(grid);
 }
 
+Apex generate(CellGrid& grid, int threads)
+{
+    if (threads <= 1 || grid.size() <= 2)
+        return generateSingleThreaded(grid);
+    std::unique_ptr<Bands> bands;
+    try {
+        bands = std::make_unique<Bands>(grid);
+    } catch (const std::bad_alloc&) {
+        return generateSingleThreaded(grid);
+    }
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < std::min(threads, bands->widest()); ++t) {
+        try {
+            helpers.emplace_back([&bands] { bands->work(); });
+        } catch (const std::exception&) {
+            break;  // the threads already running take its bands
+        }
+    }
+    bands->work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    return apexOf(grid);
+}
+
 Apex generate(CellGrid& grid)
 {
-    const int n = grid.size();
-    if (n < kThreadedFrom || std::thread::hardware_concurrency() < 2)
-        return generateSingleThreaded(grid);
-
-    // Each layer needs the whole layer below, so the two halves of a layer
-    // meet at a barrier before the next layer starts.
-    SpinBarrier sync;
-    auto half = [&](int part) {
-        for (int z = 1; z < n; ++z) {
-            const int mid = z + (n - z) / 2;
-            if (part == 0)
-                layerRows(grid, z, z, mid);
-            else
-                layerRows(grid, z, mid, n);
-            sync.arriveAndWait();
-        }
-    };
-    std::thread helper;
-    try {
-        helper = std::thread(half, 1);
-    } catch (const std::system_error&) {
-        return generateSingleThreaded(grid);  // no thread to be had: nothing done yet
-    }
-    half(0);
-    helper.join();
-    return apexOf(grid);
+    return generate(grid, automaticThreads(grid.size()));
 }
 
 }  // namespace brain
