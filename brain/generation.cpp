@@ -120,32 +120,78 @@ inline void cpuRelax()
 #endif
 }
 
-// One generation shared out in bands of rows. Threads take bands in layer
-// order from one counter; a band waits only for the two bands of the layer
-// below that it reads, so no thread ever waits for a whole layer.
+// One generation shared out in bands of kBandRows rows. A band reads only
+// the two bands below it, so cutting the rows into parts, top to bottom,
+// makes each part wait only for the part above it, and the first part, the
+// caller's, for nothing. Each thread takes the bands of its own part layer
+// by layer, then helps with the parts below it.
 class Bands {
 public:
-    explicit Bands(CellGrid& grid)
-        : grid_(grid), n_(grid.size()), perLayer_((n_ - 1) / kBandRows + 1), done_(std::size_t(n_) * perLayer_)
+    Bands(CellGrid& grid, int parts)
+        : grid_(grid), n_(grid.size()), perLayer_((n_ - 1) / kBandRows + 1),
+          done_(std::size_t(n_) * std::size_t(perLayer_)), parts_(std::size_t(std::clamp(parts, 1, perLayer_)))
     {
-        for (int z = 1; z < n_; ++z)
-            total_ += bandsIn(z);
+        cutIntoParts();
     }
 
-    // Bands in the widest layer: more threads than that would only wait.
-    int widest() const { return bandsIn(1); }
+    int parts() const { return int(parts_.size()); }
 
-    // Takes and computes bands until none is left.
-    void work()
+    // Computes the bands of part `first`, then every band still left in the
+    // parts below it. Those it takes over whole: taking turns with a thread
+    // that may be off its core would mean waiting for it again and again.
+    void work(int first)
+    {
+        workOn(parts_[std::size_t(first)], false);
+        for (std::size_t p = std::size_t(first) + 1; p < parts_.size(); ++p)
+            workOn(parts_[p], true);
+    }
+
+private:
+    struct alignas(64) Part {
+        int first = 0, last = 0;  // bands [first, last) of every layer
+        int total = 0;
+        std::atomic<int> next{0};
+        int bandsIn(int z) const { return std::max(0, last - std::max(first, z / kBandRows)); }
+    };
+
+    int rowsOf(int z, int band) const { return std::max(0, std::min(n_, (band + 1) * kBandRows) - std::max(z, band * kBandRows)); }
+
+    // Equal shares of the work, counted in cells: the first part gets many
+    // top rows, as the upper layers lose their top rows one by one.
+    void cutIntoParts()
+    {
+        std::vector<double> cells(std::size_t(perLayer_), 0.0);
+        double total = 0;
+        for (int band = 0; band < perLayer_; ++band) {
+            for (int z = 1; z < n_; ++z)
+                cells[std::size_t(band)] += double(rowsOf(z, band)) * double(n_ - z);
+            total += cells[std::size_t(band)];
+        }
+        double sum = 0;
+        int band = 0;
+        for (std::size_t p = 0; p < parts_.size(); ++p) {
+            parts_[p].first = band;
+            const double share = total * double(p + 1) / double(parts_.size());
+            while (band < perLayer_ && (p + 1 == parts_.size() || sum + cells[std::size_t(band)] / 2 < share))
+                sum += cells[std::size_t(band++)];
+            parts_[p].last = band;
+            for (int z = 1; z < n_; ++z)
+                parts_[p].total += parts_[p].bandsIn(z);
+        }
+    }
+
+    void workOn(Part& part, bool takeOver)
     {
         int z = 1, layerStart = 0;
-        for (;;) {
-            const int i = next_.fetch_add(1, std::memory_order_relaxed);
-            if (i >= total_)
+        int i = takeOver ? part.next.exchange(part.total, std::memory_order_relaxed) : 0;
+        for (;; ++i) {
+            if (!takeOver)
+                i = part.next.fetch_add(1, std::memory_order_relaxed);
+            if (i >= part.total)
                 return;
-            while (i >= layerStart + bandsIn(z))
-                layerStart += bandsIn(z++);
-            const int band = z / kBandRows + (i - layerStart);
+            while (i >= layerStart + part.bandsIn(z))
+                layerStart += part.bandsIn(z++);
+            const int band = std::max(part.first, z / kBandRows) + (i - layerStart);
             const int from = std::max(z, band * kBandRows);
             const int to = std::min(n_, (band + 1) * kBandRows);
             if (z > 1) {
@@ -159,8 +205,6 @@ public:
         }
     }
 
-private:
-    int bandsIn(int z) const { return perLayer_ - z / kBandRows; }
     std::size_t flagIndex(int z, int band) const { return std::size_t(z) * std::size_t(perLayer_) + std::size_t(band); }
 
     // A short spin covers a band that another running thread is finishing;
@@ -181,9 +225,8 @@ private:
     CellGrid& grid_;
     const int n_;
     const int perLayer_;
-    int total_ = 0;
     std::vector<std::atomic<int>> done_;
-    std::atomic<int> next_{0};
+    std::vector<Part> parts_;
 };
 
 // Runnable threads of the whole system besides the caller, or -1 when the
@@ -251,19 +294,19 @@ Apex generate(CellGrid& grid, int threads)
         return generateSingleThreaded(grid);
     std::unique_ptr<Bands> bands;
     try {
-        bands = std::make_unique<Bands>(grid);
+        bands = std::make_unique<Bands>(grid, threads);
     } catch (const std::bad_alloc&) {
         return generateSingleThreaded(grid);
     }
     std::vector<std::thread> helpers;
-    for (int t = 1; t < std::min(threads, bands->widest()); ++t) {
+    for (int part = 1; part < bands->parts(); ++part) {
         try {
-            helpers.emplace_back([&bands] { bands->work(); });
+            helpers.emplace_back([&bands, part] { bands->work(part); });
         } catch (const std::exception&) {
-            break;  // the threads already running take its bands
+            break;  // the caller takes the parts that no thread took
         }
     }
-    bands->work();
+    bands->work(0);
     for (std::thread& helper : helpers)
         helper.join();
     return apexOf(grid);
