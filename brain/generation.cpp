@@ -1,5 +1,7 @@
 #include "generation.h"
 
+#include "generation_rows.h"
+
 #include <fcntl.h>
 #include <sched.h>
 #include <unistd.h>
@@ -16,9 +18,6 @@
 namespace brain {
 namespace {
 
-// How many rows ahead the next rows' cells are fetched.
-constexpr int kPrefetchRows = 3;
-
 // Below this side one thread finishes before a second would pay for itself.
 constexpr int kThreadedFrom = 160;
 
@@ -31,81 +30,10 @@ constexpr int kBandRows = 8;
 // Pauses a waiting thread spins before it sleeps in the kernel.
 constexpr int kSpinsBeforeSleep = 2000;
 
-// Byte vectors: the compiler turns these into AVX2 or SSE2 registers.
-using V32 = std::uint8_t __attribute__((vector_size(32)));
-using V16 = std::uint8_t __attribute__((vector_size(16)));
-
-template <typename V>
-inline V load(const std::uint8_t* p)
-{
-    V v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <typename V>
-inline void store(std::uint8_t* p, V v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-
-// The new value of cur[x .. x + width): own value plus the 2 x 2 block below.
-template <typename V>
-inline V cellsAt(const std::uint8_t* cur, const std::uint8_t* below, const std::uint8_t* above, int x)
-{
-    return load<V>(cur + x) + load<V>(below + x) + load<V>(below + x - 1) + load<V>(above + x) +
-           load<V>(above + x - 1);
-}
-
-// One row, x in [from, to). Whole vectors from the left; the last, partial
-// vector is instead the final full-width window of the row, computed from
-// the row's values before the loop changed any of them, and stored last.
-template <typename V>
-inline void vectorRow(std::uint8_t* cur, const std::uint8_t* below, const std::uint8_t* above, int from, int to)
-{
-    constexpr int w = int(sizeof(V));
-    const V tail = cellsAt<V>(cur, below, above, to - w);
-    int x = from;
-    for (; x + w <= to; x += w)
-        store(cur + x, cellsAt<V>(cur, below, above, x));
-    if (x < to)
-        store(cur + to - w, tail);
-}
-
-// Rows [rowFrom, rowTo) of layer z of one channel plane. Byte arithmetic
-// wraps, which is exactly the remainder by 256. Built for AVX2 and for the
-// baseline, picked when the program starts.
-__attribute__((target_clones("avx2", "default")))
-void layerRowsOfPlane(std::uint8_t* plane, int n, int z, int rowFrom, int rowTo)
-{
-    const std::size_t side = std::size_t(n);
-    for (int y = rowFrom; y < rowTo; ++y) {
-        std::uint8_t* cur = plane + (std::size_t(z) * side + std::size_t(y)) * side;
-        const std::uint8_t* below = cur - side * side;
-        const std::uint8_t* above = below - side;
-        const int len = n - z;
-        // Rows are short runs at a long stride, which the hardware prefetcher
-        // picks up late: ask for a row further on ahead of time.
-        if (y + kPrefetchRows < rowTo)
-            for (int x = z; x < n; x += 64)
-                __builtin_prefetch(cur + std::size_t(kPrefetchRows) * side + std::size_t(x), 1, 0);
-        if (len >= 32) {
-            vectorRow<V32>(cur, below, above, z, n);
-        } else if (len >= 16) {
-            vectorRow<V16>(cur, below, above, z, n);
-        } else {
-            for (int x = z; x < n; ++x)
-                cur[x] = std::uint8_t(cur[x] + below[x] + below[x - 1] + above[x] + above[x - 1]);
-        }
-    }
-}
-
-// Rows [rowFrom, rowTo) of layer z, every channel.
-void layerRows(CellGrid& grid, int z, int rowFrom, int rowTo)
-{
-    for (int c = 0; c < kChannels; ++c)
-        layerRowsOfPlane(grid.plane(c), grid.size(), z, rowFrom, rowTo);
-}
+// Helper threads of all generations that have not finished yet, and how
+// many may be.
+std::atomic<int> liveHelpers{0};
+constexpr int kMaxLiveHelpers = 2 * kMaxThreads;
 
 Apex apexOf(const CellGrid& grid)
 {
@@ -135,6 +63,10 @@ public:
     }
 
     int parts() const { return int(parts_.size()); }
+
+    // Returns once every band is done, by whichever thread: the apex band
+    // reads, through the bands below it, every band of the pyramid.
+    void awaitAll() { awaitDone(n_ - 1, (n_ - 1) / kBandRows); }
 
     // Computes the bands of part `first`, then every band still left in the
     // parts below it. Those it takes over whole: taking turns with a thread
@@ -292,23 +224,32 @@ Apex generate(CellGrid& grid, int threads)
 {
     if (threads <= 1 || grid.size() <= 2)
         return generateSingleThreaded(grid);
-    std::unique_ptr<Bands> bands;
+    std::shared_ptr<Bands> bands;
     try {
-        bands = std::make_unique<Bands>(grid, threads);
+        bands = std::make_shared<Bands>(grid, threads);
     } catch (const std::bad_alloc&) {
         return generateSingleThreaded(grid);
     }
-    std::vector<std::thread> helpers;
+    // Helpers are not joined: one that has not reached a core by the time the
+    // caller has taken over its part finds nothing left to do, and the caller
+    // does not wait for it to come and see.
     for (int part = 1; part < bands->parts(); ++part) {
+        if (liveHelpers.fetch_add(1) >= kMaxLiveHelpers) {
+            liveHelpers.fetch_sub(1);
+            break;  // earlier helpers still wait for a core: this one would too
+        }
         try {
-            helpers.emplace_back([&bands, part] { bands->work(part); });
+            std::thread([bands, part] {
+                bands->work(part);
+                liveHelpers.fetch_sub(1);
+            }).detach();
         } catch (const std::exception&) {
+            liveHelpers.fetch_sub(1);
             break;  // the caller takes the parts that no thread took
         }
     }
     bands->work(0);
-    for (std::thread& helper : helpers)
-        helper.join();
+    bands->awaitAll();
     return apexOf(grid);
 }
 
