@@ -53,7 +53,16 @@ inline void vectorRow(std::uint8_t* cur, const std::uint8_t* below, const std::u
 // Rows [rowFrom, rowTo) of layer z of one channel plane. Byte arithmetic
 // wraps, which is exactly the remainder by 256. Built for AVX2 and for the
 // baseline, picked when the program starts.
+#if defined(__SANITIZE_THREAD__)
+#define CEREBRIX_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define CEREBRIX_TSAN 1
+#endif
+#endif
+#ifndef CEREBRIX_TSAN  // the picker runs before the thread sanitizer is set up
 __attribute__((target_clones("avx2", "default")))
+#endif
 void layerRowsOfPlane(std::uint8_t* plane, int n, int z, int rowFrom, int rowTo)
 {
     const std::size_t side = std::size_t(n);
