@@ -161,8 +161,8 @@ private:
     std::vector<Part> parts_;
 };
 
-// Runnable threads of the whole system besides the caller, or -1 when the
-// system does not say.
+// Runnable threads of the whole system besides the caller and its helpers,
+// or -1 when the system does not say.
 int otherRunnableThreads()
 {
     const int fd = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
@@ -187,7 +187,8 @@ int otherRunnableThreads()
         return -1;
     while (*p >= '0' && *p <= '9')
         running = running * 10 + (*p++ - '0');
-    return std::max(running - 1, 0);
+    // Our own helpers still finishing the last generation leave at once.
+    return std::max(running - 1 - liveHelpers.load(std::memory_order_relaxed), 0);
 }
 
 }  // namespace

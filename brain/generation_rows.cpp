@@ -72,8 +72,9 @@ void layerRowsOfPlane(std::uint8_t* plane, int n, int z, int rowFrom, int rowTo)
         const std::uint8_t* above = below - side;
         const int len = n - z;
         // Rows are short runs at a long stride, which the hardware prefetcher
-        // picks up late: ask for a row further on ahead of time.
-        if (y + kPrefetchRows < rowTo)
+        // picks up late: ask for a row further on ahead of time, past rowTo
+        // too, as the next rows of the layer are usually taken next.
+        if (y + kPrefetchRows < n)
             for (int x = z; x < n; x += 64)
                 __builtin_prefetch(cur + std::size_t(kPrefetchRows) * side + std::size_t(x), 1, 0);
         if (len >= 32) {
