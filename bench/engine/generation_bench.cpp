@@ -1,22 +1,36 @@
 // One generation: the engine, the plain 32-bit transcription, and a memcpy
 // of the pyramid's bytes as the floor no pass over the brain can beat; then
 // the engine again beside one busy loop per core (the *Busy benchmarks).
+// Ratios from the medians of one run:
+//   generation_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
+//       --benchmark_format=json | bench/engine/ratios.py
 //
-// Why the engine is built the way it is (figures: see README):
-// - A layer reads the whole layer below, but a row reads only two rows of
-//   it. Threads therefore take bands of rows one after the other, and a band
-//   waits only for the two bands below it, never for a whole layer. A thread
-//   that is slow or off its core simply takes fewer bands.
-// - A band that must wait spins briefly, then sleeps in the kernel: a
-//   spinning waiter keeps the thread it waits for off its core, which is how
-//   a barrier per layer once made two threads 98 x slower than one.
-// - Sleeping alone does not save a generation from a thread that the
-//   scheduler has put aside: sooner or later a band needs that thread's band,
-//   and the wait is a whole time slice, far longer than a generation at the
-//   smaller sizes. BM_EngineThreadsBusy shows it. So the automatic count
-//   takes a second thread only when a core has no other runnable thread at
-//   the moment of the call (the kernel's run-queue count), and below the
-//   size where a second thread pays when quiet it never does.
+// How the engine shares a generation out, and why (2-core machine):
+// - A row reads two rows of the layer below, not the whole layer. So the
+//   rows are cut into one part per thread, top to bottom, of equal work, in
+//   bands of 8 rows; a band waits only for the two bands below it, so a part
+//   waits only for the part above it, and the caller's part, the top one,
+//   for nothing. The old split met at a barrier after every layer, 409 times
+//   a generation, where a waiter spun while the thread it waited for was off
+//   its core: 98 x slower than one thread beside two busy loops.
+// - Waits spin about 40 us, enough for a running thread to finish a band,
+//   then sleep in the kernel, so a waiter gives its core back.
+// - Once its own part is done, the caller takes over what is left of the
+//   others whole. Taking bands in turns with a helper, the first version of
+//   this, stopped the caller at every band a descheduled helper held: three
+//   times slower than one thread on a loaded machine. Now it waits at most
+//   once, for the band a helper is in the middle of.
+// - Helpers are not joined; the caller waits for the apex band, which reads
+//   every other band. A helper that reached no core in time costs nothing.
+// - Bands cut the kernel's row prefetch short: 9.5 ms against 6.8 ms for the
+//   whole layer at N = 410 (CPU time, one thread) until it looked past them.
+// - That one wait for a descheduled helper is still a time slice, longer
+//   than a whole generation at N <= 200: BM_EngineThreadsBusy, one thread per
+//   core whatever the load, loses to one thread. So the automatic count takes
+//   a helper only for a core that no other runnable thread of the system
+//   wants at the moment of the call (the run-queue count in /proc/loadavg;
+//   BM_ThreadCountChoice is its cost), and none below N = 160.
+
 #include <benchmark/benchmark.h>
 
 #include <atomic>
