@@ -48,103 +48,140 @@ inline void cpuRelax()
 #endif
 }
 
-// One generation shared out in bands of kBandRows rows. A band reads only
-// the two bands below it, so cutting the rows into parts, top to bottom,
-// makes each part wait only for the part above it, and the first part, the
-// caller's, for nothing. Each thread takes the bands of its own part layer
-// by layer, then helps with the parts below it.
+// One generation shared out. The three channels never mix, and within a
+// channel a band of kBandRows rows reads only the two bands below it. So the
+// channels, laid end to end, are cut into one stretch per thread; where a cut
+// falls inside a channel, the thread above takes its top rows and the thread
+// below waits only for those. Each thread first does the rows that another
+// waits for, and the caller, holding the first stretch, waits for no one
+// until its own stretch is done.
 class Bands {
 public:
-    Bands(CellGrid& grid, int parts)
+    Bands(CellGrid& grid, int threads)
         : grid_(grid), n_(grid.size()), perLayer_((n_ - 1) / kBandRows + 1),
-          done_(std::size_t(n_) * std::size_t(perLayer_)), parts_(std::size_t(std::clamp(parts, 1, perLayer_)))
+          done_(std::size_t(kChannels) * std::size_t(n_) * std::size_t(perLayer_))
     {
-        cutIntoParts();
+        cut(std::clamp(threads, 1, kChannels * perLayer_));
     }
 
-    int parts() const { return int(parts_.size()); }
+    int threads() const { return threads_; }
 
-    // Returns once every band is done, by whichever thread: the apex band
-    // reads, through the bands below it, every band of the pyramid.
-    void awaitAll() { awaitDone(n_ - 1, (n_ - 1) / kBandRows); }
-
-    // Computes the bands of part `first`, then every band still left in the
-    // parts below it. Those it takes over whole: taking turns with a thread
-    // that may be off its core would mean waiting for it again and again.
-    void work(int first)
+    // Computes thread `t`'s stretch. The caller (t = 0) then takes over
+    // whatever is left of the others, whole, top rows first: taking turns
+    // band by band with a thread that may be off its core would mean waiting
+    // for it again and again.
+    void work(int t)
     {
-        workOn(parts_[std::size_t(first)], false);
-        for (std::size_t p = std::size_t(first) + 1; p < parts_.size(); ++p)
-            workOn(parts_[p], true);
+        for (int order = 0; order < 3; ++order)
+            for (Segment& s : segments_)
+                if (s.thread == t && s.order == order)
+                    run(s, false);
+        if (t == 0)
+            for (Segment& s : segments_)
+                if (s.thread != 0)
+                    run(s, true);
+    }
+
+    // Returns once every band is done, by whichever thread: a channel's apex
+    // band reads, through the bands below it, every band of its pyramid.
+    void awaitAll()
+    {
+        for (int c = 0; c < kChannels; ++c)
+            awaitDone(c, n_ - 1, (n_ - 1) / kBandRows);
     }
 
 private:
-    struct alignas(64) Part {
-        int first = 0, last = 0;  // bands [first, last) of every layer
+    // Bands [first, last) of every layer of one channel.
+    struct alignas(64) Segment {
+        int channel = 0, first = 0, last = 0, thread = 0;
+        int order = 0;  // 0: another segment waits for it, 1: it waits for no one, 2: it waits
         int total = 0;
         std::atomic<int> next{0};
         int bandsIn(int z) const { return std::max(0, last - std::max(first, z / kBandRows)); }
     };
 
-    int rowsOf(int z, int band) const { return std::max(0, std::min(n_, (band + 1) * kBandRows) - std::max(z, band * kBandRows)); }
-
-    // Equal shares of the work, counted in cells: the first part gets many
-    // top rows, as the upper layers lose their top rows one by one.
-    void cutIntoParts()
+    int rowsOf(int z, int band) const
     {
-        std::vector<double> cells(std::size_t(perLayer_), 0.0);
-        double total = 0;
-        for (int band = 0; band < perLayer_; ++band) {
-            for (int z = 1; z < n_; ++z)
-                cells[std::size_t(band)] += double(rowsOf(z, band)) * double(n_ - z);
-            total += cells[std::size_t(band)];
-        }
-        double sum = 0;
-        int band = 0;
-        for (std::size_t p = 0; p < parts_.size(); ++p) {
-            parts_[p].first = band;
-            const double share = total * double(p + 1) / double(parts_.size());
-            while (band < perLayer_ && (p + 1 == parts_.size() || sum + cells[std::size_t(band)] / 2 < share))
-                sum += cells[std::size_t(band++)];
-            parts_[p].last = band;
-            for (int z = 1; z < n_; ++z)
-                parts_[p].total += parts_[p].bandsIn(z);
-        }
+        return std::max(0, std::min(n_, (band + 1) * kBandRows) - std::max(z, band * kBandRows));
     }
 
-    void workOn(Part& part, bool takeOver)
+    // Equal shares of cells. In units of 1/threads of a channel, thread t
+    // holds [3t, 3t + 3) and channel c spans [c * threads, (c + 1) * threads).
+    void cut(int threads)
+    {
+        threads_ = threads;
+        std::vector<double> before(std::size_t(perLayer_) + 1, 0.0);  // cells of bands [0, b)
+        for (int band = 0; band < perLayer_; ++band) {
+            double cells = 0;
+            for (int z = 1; z < n_; ++z)
+                cells += double(rowsOf(z, band)) * double(n_ - z);
+            before[std::size_t(band) + 1] = before[std::size_t(band)] + cells;
+        }
+        auto bandAt = [&](int units) {  // the band where `units`/threads of a channel's cells end
+            const double target = before.back() * double(units) / double(threads);
+            int band = 0;
+            while (band < perLayer_ && (before[std::size_t(band)] + before[std::size_t(band) + 1]) / 2 < target)
+                ++band;
+            return band;
+        };
+        std::size_t count = 0;
+        for (int c = 0; c < kChannels; ++c)
+            for (int t = 0; t < threads; ++t)
+                count += std::min(3 * t + 3, (c + 1) * threads) > std::max(3 * t, c * threads) ? 1 : 0;
+        segments_ = std::vector<Segment>(count);
+        std::size_t i = 0;
+        for (int c = 0; c < kChannels; ++c)
+            for (int t = 0; t < threads; ++t) {
+                const int from = std::max(3 * t, c * threads), to = std::min(3 * t + 3, (c + 1) * threads);
+                if (from >= to)
+                    continue;
+                Segment& s = segments_[i++];
+                s.channel = c;
+                s.thread = t;
+                s.first = bandAt(from - c * threads);
+                s.last = bandAt(to - c * threads);
+                s.order = to < (c + 1) * threads ? 0 : from > c * threads ? 2 : 1;
+                for (int z = 1; z < n_; ++z)
+                    s.total += s.bandsIn(z);
+            }
+    }
+
+    void run(Segment& s, bool takeOver)
     {
         int z = 1, layerStart = 0;
-        int i = takeOver ? part.next.exchange(part.total, std::memory_order_relaxed) : 0;
+        int i = takeOver ? s.next.exchange(s.total, std::memory_order_relaxed) : 0;
         for (;; ++i) {
             if (!takeOver)
-                i = part.next.fetch_add(1, std::memory_order_relaxed);
-            if (i >= part.total)
+                i = s.next.fetch_add(1, std::memory_order_relaxed);
+            if (i >= s.total)
                 return;
-            while (i >= layerStart + part.bandsIn(z))
-                layerStart += part.bandsIn(z++);
-            const int band = std::max(part.first, z / kBandRows) + (i - layerStart);
+            while (i >= layerStart + s.bandsIn(z))
+                layerStart += s.bandsIn(z++);
+            const int band = std::max(s.first, z / kBandRows) + (i - layerStart);
             const int from = std::max(z, band * kBandRows);
             const int to = std::min(n_, (band + 1) * kBandRows);
             if (z > 1) {
-                awaitDone(z - 1, (from - 1) / kBandRows);
-                awaitDone(z - 1, band);
+                awaitDone(s.channel, z - 1, (from - 1) / kBandRows);
+                awaitDone(s.channel, z - 1, band);
             }
-            layerRows(grid_, z, from, to);
-            std::atomic<int>& flag = done_[flagIndex(z, band)];
+            layerRows(grid_, s.channel, z, from, to);
+            std::atomic<int>& flag = done_[flagIndex(s.channel, z, band)];
             flag.store(1, std::memory_order_release);
             flag.notify_all();
         }
     }
 
-    std::size_t flagIndex(int z, int band) const { return std::size_t(z) * std::size_t(perLayer_) + std::size_t(band); }
+    std::size_t flagIndex(int channel, int z, int band) const
+    {
+        return (std::size_t(channel) * std::size_t(n_) + std::size_t(z)) * std::size_t(perLayer_) + std::size_t(band);
+    }
 
     // A short spin covers a band that another running thread is finishing;
     // beyond that the other thread is off its core, and spinning would only
     // keep it off longer.
-    void awaitDone(int z, int band)
+    void awaitDone(int channel, int z, int band)
     {
-        std::atomic<int>& flag = done_[flagIndex(z, band)];
+        std::atomic<int>& flag = done_[flagIndex(channel, z, band)];
         for (int spins = 0; spins < kSpinsBeforeSleep; ++spins) {
             if (flag.load(std::memory_order_acquire))
                 return;
@@ -157,8 +194,9 @@ private:
     CellGrid& grid_;
     const int n_;
     const int perLayer_;
+    int threads_ = 1;
     std::vector<std::atomic<int>> done_;
-    std::vector<Part> parts_;
+    std::vector<Segment> segments_;
 };
 
 // Runnable threads of the whole system besides the caller and its helpers,
@@ -217,7 +255,8 @@ Apex generateSingleThreaded(CellGrid& grid)
 {
     const int n = grid.size();
     for (int z = 1; z < n; ++z)
-        layerRows(grid, z, z, n);
+        for (int c = 0; c < kChannels; ++c)
+            layerRows(grid, c, z, z, n);
     return apexOf(grid);
 }
 
@@ -234,19 +273,19 @@ Apex generate(CellGrid& grid, int threads)
     // Helpers are not joined: one that has not reached a core by the time the
     // caller has taken over its part finds nothing left to do, and the caller
     // does not wait for it to come and see.
-    for (int part = 1; part < bands->parts(); ++part) {
+    for (int t = 1; t < bands->threads(); ++t) {
         if (liveHelpers.fetch_add(1) >= kMaxLiveHelpers) {
             liveHelpers.fetch_sub(1);
             break;  // earlier helpers still wait for a core: this one would too
         }
         try {
-            std::thread([bands, part] {
-                bands->work(part);
+            std::thread([bands, t] {
+                bands->work(t);
                 liveHelpers.fetch_sub(1);
             }).detach();
         } catch (const std::exception&) {
             liveHelpers.fetch_sub(1);
-            break;  // the caller takes the parts that no thread took
+            break;  // the caller takes over what no thread took
         }
     }
     bands->work(0);

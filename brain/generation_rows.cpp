@@ -90,10 +90,9 @@ void layerRowsOfPlane(std::uint8_t* plane, int n, int z, int rowFrom, int rowTo)
 
 }  // namespace
 
-void layerRows(CellGrid& grid, int z, int rowFrom, int rowTo)
+void layerRows(CellGrid& grid, int channel, int z, int rowFrom, int rowTo)
 {
-    for (int c = 0; c < kChannels; ++c)
-        layerRowsOfPlane(grid.plane(c), grid.size(), z, rowFrom, rowTo);
+    layerRowsOfPlane(grid.plane(channel), grid.size(), z, rowFrom, rowTo);
 }
 
 }  // namespace brain
