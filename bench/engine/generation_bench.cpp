@@ -6,21 +6,25 @@
 //       --benchmark_format=json | bench/engine/ratios.py
 //
 // How the engine shares a generation out, and why (2-core machine):
-// - A row reads two rows of the layer below, not the whole layer. So the
-//   rows are cut into one part per thread, top to bottom, of equal work, in
-//   bands of 8 rows; a band waits only for the two bands below it, so a part
-//   waits only for the part above it, and the caller's part, the top one,
-//   for nothing. The old split met at a barrier after every layer, 409 times
-//   a generation, where a waiter spun while the thread it waited for was off
-//   its core: 98 x slower than one thread beside two busy loops.
+// - The three channels never mix, and a row reads only two rows of the layer
+//   below, not the whole layer. So each thread takes a stretch of the three
+//   channels laid end to end (two threads: red and the top of green; the
+//   rest of green and blue), in bands of 8 rows. Where a stretch starts
+//   inside a channel, its thread waits only for the rows above, which their
+//   thread does first; the caller's stretch waits for nothing. The old split
+//   met at a barrier after every layer, 409 times a generation, where a
+//   waiter spun while the thread it waited for was off its core: 98 x slower
+//   than one thread beside two busy loops. Cutting only the rows into parts
+//   tied a helper to the caller's pace layer by layer and left the caller a
+//   sixth of the work alone at the end.
 // - Waits spin about 40 us, enough for a running thread to finish a band,
 //   then sleep in the kernel, so a waiter gives its core back.
-// - Once its own part is done, the caller takes over what is left of the
+// - Once its own stretch is done, the caller takes over what is left of the
 //   others whole. Taking bands in turns with a helper, the first version of
 //   this, stopped the caller at every band a descheduled helper held: three
 //   times slower than one thread on a loaded machine. Now it waits at most
-//   once, for the band a helper is in the middle of.
-// - Helpers are not joined; the caller waits for the apex band, which reads
+//   once per stretch, for the band a helper is in the middle of.
+// - Helpers are not joined; the caller waits for the apex bands, which read
 //   every other band. A helper that reached no core in time costs nothing.
 // - Bands cut the kernel's row prefetch short: 9.5 ms against 6.8 ms for the
 //   whole layer at N = 410 (CPU time, one thread) until it looked past them.
