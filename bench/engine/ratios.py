@@ -16,6 +16,8 @@ def medians(report):
     for b in report["benchmarks"]:
         if b.get("aggregate_name") == "median":
             found[b["run_name"]] = b["real_time"] / 1000.0  # microseconds -> ms
+            if "vs_one_thread" in b:
+                found[b["run_name"] + ":paired"] = b["vs_one_thread"]
     return found
 
 
@@ -41,18 +43,26 @@ def ratio(a, b):
     return lambda m, n: f"{m[f'{a}/{n}'] / m[f'{b}/{n}']:.2f} x"
 
 
+def paired(name):
+    return lambda m, n: f"{m[f'{name}/{n}:paired']:.2f} x"
+
+
 def main():
     m = medians(json.load(sys.stdin))
     table("Quiet", [("engine", ms("BM_Engine")), ("one thread", ms("BM_EngineOneThread")),
                     ("one per core", ms("BM_EngineThreads")), ("memcpy", ms("BM_MemcpyPyramid")),
                     ("plain", ms("BM_Plain32")),
                     ("engine / one", ratio("BM_Engine", "BM_EngineOneThread")),
+                    ("engine / one, paired", paired("BM_Engine")),
+                    ("per core / one, paired", paired("BM_EngineThreads")),
                     ("engine / memcpy", ratio("BM_Engine", "BM_MemcpyPyramid")),
                     ("per core / memcpy", ratio("BM_EngineThreads", "BM_MemcpyPyramid"))], m)
     table("A busy loop on every core", [("engine", ms("BM_EngineBusy")), ("one thread", ms("BM_EngineOneThreadBusy")),
                                         ("one per core", ms("BM_EngineThreadsBusy")),
                                         ("engine / one", ratio("BM_EngineBusy", "BM_EngineOneThreadBusy")),
-                                        ("per core / one", ratio("BM_EngineThreadsBusy", "BM_EngineOneThreadBusy"))], m)
+                                        ("per core / one", ratio("BM_EngineThreadsBusy", "BM_EngineOneThreadBusy")),
+                                        ("engine / one, paired", paired("BM_EngineBusy")),
+                                        ("per core / one, paired", paired("BM_EngineThreadsBusy"))], m)
 
 
 if __name__ == "__main__":
