@@ -271,7 +271,7 @@ Apex generate(CellGrid& grid, int threads)
         return generateSingleThreaded(grid);
     }
     // Helpers are not joined: one that has not reached a core by the time the
-    // caller has taken over its part finds nothing left to do, and the caller
+    // caller has taken over its stretch finds nothing left to do, and the caller
     // does not wait for it to come and see.
     for (int t = 1; t < bands->threads(); ++t) {
         if (liveHelpers.fetch_add(1) >= kMaxLiveHelpers) {

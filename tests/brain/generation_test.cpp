@@ -114,8 +114,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, EngineMatchesOracle,
                                          OracleCase{200, 2, false, 0}),
                          caseName);
 
-// Fixed counts, more threads than cores included, at sizes whose rows end
-// on and just past a band of rows and whose last layers leave threads idle.
+// Fixed counts, more threads than cores included: two and eight threads
+// share channels (one waits for another's rows), three take one each. Sizes
+// whose rows end on and just past a band of rows, and tiny ones with fewer
+// bands than threads.
 std::vector<OracleCase> threadCases()
 {
     std::vector<OracleCase> cases;
