@@ -6,8 +6,10 @@
 namespace brain {
 namespace {
 
-// How many rows ahead the next rows' cells are fetched.
-constexpr int kPrefetchRows = 3;
+// How many rows ahead the next rows' cells are fetched: about 6 KB at
+// N = 410, enough to cover the memory's latency (3 rows took a third longer,
+// 24 or 32 were no better).
+constexpr int kPrefetchRows = 16;
 
 // Byte vectors: the compiler turns these into AVX2 or SSE2 registers.
 using V32 = std::uint8_t __attribute__((vector_size(32)));
