@@ -1,116 +1,39 @@
 #include "generation.h"
 
+#include "generation_rows.h"
+
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <system_error>
+#include <exception>
+#include <memory>
+#include <new>
 #include <thread>
+#include <vector>
 
 namespace brain {
 namespace {
 
-// How many rows ahead the next rows' cells are fetched.
-constexpr int kPrefetchRows = 3;
-
-// Below this side a second thread costs more than it saves.
+// Below this side one thread finishes before a second would pay for itself.
 constexpr int kThreadedFrom = 160;
 
-// Two threads meet here after every layer. The wait is a few microseconds,
-// far shorter than a sleep and wake-up through the kernel would take.
-class SpinBarrier {
-public:
-    void arriveAndWait()
-    {
-        const int phase = phase_.load(std::memory_order_acquire);
-        if (waiting_.fetch_add(1, std::memory_order_acq_rel) == 1) {
-            waiting_.store(0, std::memory_order_relaxed);
-            phase_.fetch_add(1, std::memory_order_release);
-            return;
-        }
-        for (int spins = 0; phase_.load(std::memory_order_acquire) == phase; ++spins)
-            if (spins > 4000)
-                std::this_thread::yield();
-    }
+// The most threads the automatic count picks.
+constexpr int kMaxThreads = 8;
 
-private:
-    std::atomic<int> waiting_{0};
-    std::atomic<int> phase_{0};
-};
+// Rows per band, the unit of work a thread takes at a time.
+constexpr int kBandRows = 8;
 
-// Byte vectors: the compiler turns these into AVX2 or SSE2 registers.
-using V32 = std::uint8_t __attribute__((vector_size(32)));
-using V16 = std::uint8_t __attribute__((vector_size(16)));
+// Pauses a waiting thread spins before it sleeps in the kernel.
+constexpr int kSpinsBeforeSleep = 2000;
 
-template <typename V>
-inline V load(const std::uint8_t* p)
-{
-    V v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <typename V>
-inline void store(std::uint8_t* p, V v)
-{
-    std::memcpy(p, &v, sizeof v);
-}
-
-// The new value of cur[x .. x + width): own value plus the 2 x 2 block below.
-template <typename V>
-inline V cellsAt(const std::uint8_t* cur, const std::uint8_t* below, const std::uint8_t* above, int x)
-{
-    return load<V>(cur + x) + load<V>(below + x) + load<V>(below + x - 1) + load<V>(above + x) +
-           load<V>(above + x - 1);
-}
-
-// One row, x in [from, to). Whole vectors from the left; the last, partial
-// vector is instead the final full-width window of the row, computed from
-// the row's values before the loop changed any of them, and stored last.
-template <typename V>
-inline void vectorRow(std::uint8_t* cur, const std::uint8_t* below, const std::uint8_t* above, int from, int to)
-{
-    constexpr int w = int(sizeof(V));
-    const V tail = cellsAt<V>(cur, below, above, to - w);
-    int x = from;
-    for (; x + w <= to; x += w)
-        store(cur + x, cellsAt<V>(cur, below, above, x));
-    if (x < to)
-        store(cur + to - w, tail);
-}
-
-// Rows [rowFrom, rowTo) of layer z of one channel plane. Byte arithmetic
-// wraps, which is exactly the remainder by 256. Built for AVX2 and for the
-// baseline, picked when the program starts.
-__attribute__((target_clones("avx2", "default")))
-void layerRowsOfPlane(std::uint8_t* plane, int n, int z, int rowFrom, int rowTo)
-{
-    const std::size_t side = std::size_t(n);
-    for (int y = rowFrom; y < rowTo; ++y) {
-        std::uint8_t* cur = plane + (std::size_t(z) * side + std::size_t(y)) * side;
-        const std::uint8_t* below = cur - side * side;
-        const std::uint8_t* above = below - side;
-        const int len = n - z;
-        // Rows are short runs at a long stride, which the hardware prefetcher
-        // picks up late: ask for a row further on ahead of time.
-        if (y + kPrefetchRows < rowTo)
-            for (int x = z; x < n; x += 64)
-                __builtin_prefetch(cur + std::size_t(kPrefetchRows) * side + std::size_t(x), 1, 0);
-        if (len >= 32) {
-            vectorRow<V32>(cur, below, above, z, n);
-        } else if (len >= 16) {
-            vectorRow<V16>(cur, below, above, z, n);
-        } else {
-            for (int x = z; x < n; ++x)
-                cur[x] = std::uint8_t(cur[x] + below[x] + below[x - 1] + above[x] + above[x - 1]);
-        }
-    }
-}
-
-// Rows [rowFrom, rowTo) of layer z, every channel.
-void layerRows(CellGrid& grid, int z, int rowFrom, int rowTo)
-{
-    for (int c = 0; c < kChannels; ++c)
-        layerRowsOfPlane(grid.plane(c), grid.size(), z, rowFrom, rowTo);
-}
+// Helper threads of all generations that have not finished yet, and how
+// many may be.
+std::atomic<int> liveHelpers{0};
+constexpr int kMaxLiveHelpers = 2 * kMaxThreads;
 
 Apex apexOf(const CellGrid& grid)
 {
@@ -118,44 +41,261 @@ Apex apexOf(const CellGrid& grid)
     return {grid.at(Red, top, top, top), grid.at(Green, top, top, top), grid.at(Blue, top, top, top)};
 }
 
+inline void cpuRelax()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// One generation shared out. The three channels never mix, and within a
+// channel a band of kBandRows rows reads only the two bands below it. So the
+// channels, laid end to end, are cut into one stretch per thread; where a cut
+// falls inside a channel, the thread above takes its top rows and the thread
+// below waits only for those. Each thread first does the rows that another
+// waits for, and the caller, holding the first stretch, waits for no one
+// until its own stretch is done.
+class Bands {
+public:
+    Bands(CellGrid& grid, int threads)
+        : grid_(grid), n_(grid.size()), perLayer_((n_ - 1) / kBandRows + 1),
+          done_(std::size_t(kChannels) * std::size_t(n_) * std::size_t(perLayer_))
+    {
+        cut(std::clamp(threads, 1, kChannels * perLayer_));
+    }
+
+    int threads() const { return threads_; }
+
+    // Computes thread `t`'s stretch. The caller (t = 0) then takes over
+    // whatever is left of the others, whole, top rows first: taking turns
+    // band by band with a thread that may be off its core would mean waiting
+    // for it again and again.
+    void work(int t)
+    {
+        for (int order = 0; order < 3; ++order)
+            for (Segment& s : segments_)
+                if (s.thread == t && s.order == order)
+                    run(s, false);
+        if (t == 0)
+            for (Segment& s : segments_)
+                if (s.thread != 0)
+                    run(s, true);
+    }
+
+    // Returns once every band is done, by whichever thread: a channel's apex
+    // band reads, through the bands below it, every band of its pyramid.
+    void awaitAll()
+    {
+        for (int c = 0; c < kChannels; ++c)
+            awaitDone(c, n_ - 1, (n_ - 1) / kBandRows);
+    }
+
+private:
+    // Bands [first, last) of every layer of one channel.
+    struct alignas(64) Segment {
+        int channel = 0, first = 0, last = 0, thread = 0;
+        int order = 0;  // 0: another segment waits for it, 1: it waits for no one, 2: it waits
+        int total = 0;
+        std::atomic<int> next{0};
+        int bandsIn(int z) const { return std::max(0, last - std::max(first, z / kBandRows)); }
+    };
+
+    int rowsOf(int z, int band) const
+    {
+        return std::max(0, std::min(n_, (band + 1) * kBandRows) - std::max(z, band * kBandRows));
+    }
+
+    // Equal shares of cells. In units of 1/threads of a channel, thread t
+    // holds [3t, 3t + 3) and channel c spans [c * threads, (c + 1) * threads).
+    void cut(int threads)
+    {
+        threads_ = threads;
+        std::vector<double> before(std::size_t(perLayer_) + 1, 0.0);  // cells of bands [0, b)
+        for (int band = 0; band < perLayer_; ++band) {
+            double cells = 0;
+            for (int z = 1; z < n_; ++z)
+                cells += double(rowsOf(z, band)) * double(n_ - z);
+            before[std::size_t(band) + 1] = before[std::size_t(band)] + cells;
+        }
+        auto bandAt = [&](int units) {  // the band where `units`/threads of a channel's cells end
+            const double target = before.back() * double(units) / double(threads);
+            int band = 0;
+            while (band < perLayer_ && (before[std::size_t(band)] + before[std::size_t(band) + 1]) / 2 < target)
+                ++band;
+            return band;
+        };
+        std::size_t count = 0;
+        for (int c = 0; c < kChannels; ++c)
+            for (int t = 0; t < threads; ++t)
+                count += std::min(3 * t + 3, (c + 1) * threads) > std::max(3 * t, c * threads) ? 1u : 0u;
+        segments_ = std::vector<Segment>(count);
+        std::size_t i = 0;
+        for (int c = 0; c < kChannels; ++c)
+            for (int t = 0; t < threads; ++t) {
+                const int from = std::max(3 * t, c * threads), to = std::min(3 * t + 3, (c + 1) * threads);
+                if (from >= to)
+                    continue;
+                Segment& s = segments_[i++];
+                s.channel = c;
+                s.thread = t;
+                s.first = bandAt(from - c * threads);
+                s.last = bandAt(to - c * threads);
+                s.order = to < (c + 1) * threads ? 0 : from > c * threads ? 2 : 1;
+                for (int z = 1; z < n_; ++z)
+                    s.total += s.bandsIn(z);
+            }
+    }
+
+    void run(Segment& s, bool takeOver)
+    {
+        int z = 1, layerStart = 0;
+        int i = takeOver ? s.next.exchange(s.total, std::memory_order_relaxed) : 0;
+        for (;; ++i) {
+            if (!takeOver)
+                i = s.next.fetch_add(1, std::memory_order_relaxed);
+            if (i >= s.total)
+                return;
+            while (i >= layerStart + s.bandsIn(z))
+                layerStart += s.bandsIn(z++);
+            const int band = std::max(s.first, z / kBandRows) + (i - layerStart);
+            const int from = std::max(z, band * kBandRows);
+            const int to = std::min(n_, (band + 1) * kBandRows);
+            if (z > 1) {
+                awaitDone(s.channel, z - 1, (from - 1) / kBandRows);
+                awaitDone(s.channel, z - 1, band);
+            }
+            layerRows(grid_, s.channel, z, from, to);
+            std::atomic<int>& flag = done_[flagIndex(s.channel, z, band)];
+            flag.store(1, std::memory_order_release);
+            flag.notify_all();
+        }
+    }
+
+    std::size_t flagIndex(int channel, int z, int band) const
+    {
+        return (std::size_t(channel) * std::size_t(n_) + std::size_t(z)) * std::size_t(perLayer_) + std::size_t(band);
+    }
+
+    // A short spin covers a band that another running thread is finishing;
+    // beyond that the other thread is off its core, and spinning would only
+    // keep it off longer.
+    void awaitDone(int channel, int z, int band)
+    {
+        std::atomic<int>& flag = done_[flagIndex(channel, z, band)];
+        for (int spins = 0; spins < kSpinsBeforeSleep; ++spins) {
+            if (flag.load(std::memory_order_acquire))
+                return;
+            cpuRelax();
+        }
+        while (!flag.load(std::memory_order_acquire))
+            flag.wait(0, std::memory_order_acquire);
+    }
+
+    CellGrid& grid_;
+    const int n_;
+    const int perLayer_;
+    int threads_ = 1;
+    std::vector<std::atomic<int>> done_;
+    std::vector<Segment> segments_;
+};
+
+// Runnable threads of the whole system besides the caller and its helpers,
+// or -1 when the system does not say.
+int otherRunnableThreads()
+{
+    const int fd = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    char text[128];
+    const ssize_t got = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (got <= 0)
+        return -1;
+    text[got] = '\0';
+    // "0.52 0.58 0.59 3/467 12345": the fourth field counts runnable threads.
+    const char* p = text;
+    for (int field = 0; field < 3; ++field) {
+        p = std::strchr(p, ' ');
+        if (!p)
+            return -1;
+        ++p;
+    }
+    int running = 0;
+    if (*p < '0' || *p > '9')
+        return -1;
+    while (*p >= '0' && *p <= '9')
+        running = running * 10 + (*p++ - '0');
+    // Our own helpers still finishing the last generation leave at once.
+    return std::max(running - 1 - liveHelpers.load(std::memory_order_relaxed), 0);
+}
+
 }  // namespace
+
+int coresAvailable()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(CPU_COUNT(&set), 1);
+    return std::max(int(std::thread::hardware_concurrency()), 1);
+}
+
+int automaticThreads(int n)
+{
+    if (n < kThreadedFrom)
+        return 1;
+    const int cores = std::min(coresAvailable(), kMaxThreads);
+    if (cores < 2)
+        return 1;
+    const int others = otherRunnableThreads();
+    return others < 0 ? cores : std::clamp(cores - others, 1, cores);
+}
 
 Apex generateSingleThreaded(CellGrid& grid)
 {
     const int n = grid.size();
     for (int z = 1; z < n; ++z)
-        layerRows(grid, z, z, n);
+        for (int c = 0; c < kChannels; ++c)
+            layerRows(grid, c, z, z, n);
+    return apexOf(grid);
+}
+
+Apex generate(CellGrid& grid, int threads)
+{
+    if (threads <= 1 || grid.size() <= 2)
+        return generateSingleThreaded(grid);
+    std::shared_ptr<Bands> bands;
+    try {
+        bands = std::make_shared<Bands>(grid, threads);
+    } catch (const std::bad_alloc&) {
+        return generateSingleThreaded(grid);
+    }
+    // Helpers are not joined: one that has not reached a core by the time the
+    // caller has taken over its stretch finds nothing left to do, and the caller
+    // does not wait for it to come and see.
+    for (int t = 1; t < bands->threads(); ++t) {
+        if (liveHelpers.fetch_add(1) >= kMaxLiveHelpers) {
+            liveHelpers.fetch_sub(1);
+            break;  // earlier helpers still wait for a core: this one would too
+        }
+        try {
+            std::thread([bands, t] {
+                bands->work(t);
+                liveHelpers.fetch_sub(1);
+            }).detach();
+        } catch (const std::exception&) {
+            liveHelpers.fetch_sub(1);
+            break;  // the caller takes over what no thread took
+        }
+    }
+    bands->work(0);
+    bands->awaitAll();
     return apexOf(grid);
 }
 
 Apex generate(CellGrid& grid)
 {
-    const int n = grid.size();
-    if (n < kThreadedFrom || std::thread::hardware_concurrency() < 2)
-        return generateSingleThreaded(grid);
-
-    // Each layer needs the whole layer below, so the two halves of a layer
-    // meet at a barrier before the next layer starts.
-    SpinBarrier sync;
-    auto half = [&](int part) {
-        for (int z = 1; z < n; ++z) {
-            const int mid = z + (n - z) / 2;
-            if (part == 0)
-                layerRows(grid, z, z, mid);
-            else
-                layerRows(grid, z, mid, n);
-            sync.arriveAndWait();
-        }
-    };
-    std::thread helper;
-    try {
-        helper = std::thread(half, 1);
-    } catch (const std::system_error&) {
-        return generateSingleThreaded(grid);  // no thread to be had: nothing done yet
-    }
-    half(0);
-    helper.join();
-    return apexOf(grid);
+    return generate(grid, automaticThreads(grid.size()));
 }
 
 }  // namespace brain

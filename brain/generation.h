@@ -11,10 +11,23 @@ struct Apex {
 };
 
 // Computes layers 1..N-1 in place and returns the apex cell (N-1, N-1, N-1).
-// Large grids are split over two threads; the result never depends on it.
+// Uses as many threads as pay for this size right now (see automaticThreads);
+// the result never depends on the count.
 Apex generate(CellGrid& grid);
 
-// The same pass on one thread, kept callable for measuring the split.
+// The same pass on `threads` threads (fewer than 1 counts as 1). When a thread
+// cannot be started, the ones that did start do its share.
+Apex generate(CellGrid& grid, int threads);
+
+// The same pass on the calling thread alone.
 Apex generateSingleThreaded(CellGrid& grid);
+
+// The count generate(grid) uses for a grid of side n: one below the size where
+// a second thread pays, else one per core of this process that no other
+// runnable thread of the system is using at this moment.
+int automaticThreads(int n);
+
+// Cores this process may run on.
+int coresAvailable();
 
 }  // namespace brain

@@ -1,7 +1,17 @@
 // The engine against the plain 32-bit transcription, and the worked numbers.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include <ostream>
 #include <random>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "brain/generation.h"
 #include "plain_brain.h"
@@ -26,7 +36,8 @@ void seed(CellGrid& grid, plain::Brain& ref, std::mt19937& rng, bool upper)
                 }
 }
 
-void expectSame(const CellGrid& grid, const plain::Brain& ref)
+// Where the engine and the oracle first differ; empty when they agree.
+std::string firstDifference(const CellGrid& grid, const plain::Brain& ref)
 {
     const int n = grid.size();
     const std::vector<std::int32_t>* arrays[] = {&ref.red, &ref.green, &ref.blue};
@@ -34,28 +45,48 @@ void expectSame(const CellGrid& grid, const plain::Brain& ref)
         for (int z = 0; z < n; ++z)
             for (int y = 0; y < n; ++y)
                 for (int x = 0; x < n; ++x)
-                    ASSERT_EQ(int(grid.at(c, x, y, z)), (*arrays[c])[ref.at(x, y, z)])
-                        << "size " << n << " channel " << c << " cell " << x << "," << y << "," << z;
+                    if (int(grid.at(c, x, y, z)) != (*arrays[c])[ref.at(x, y, z)])
+                        return "channel " + std::to_string(c) + " cell " + std::to_string(x) + "," +
+                               std::to_string(y) + "," + std::to_string(z);
+    return {};
 }
 
 struct OracleCase {
     int n;
     int generations;
     bool upper;
+    int threads;  // 0: the automatic count
 };
+
+// Shown by ctest beside each case's name.
+void PrintTo(const OracleCase& c, std::ostream* os)
+{
+    *os << "side " << c.n << ", " << c.generations << (c.generations == 1 ? " generation, " : " generations, ") << (c.upper ? "loaded" : "fresh") << ", "
+        << (c.threads ? std::to_string(c.threads) + " threads" : std::string("automatic threads"));
+}
+
+std::string caseName(const testing::TestParamInfo<OracleCase>& info)
+{
+    std::string name = std::to_string(info.param.n);
+    name.insert(0, 1, 'N');  // not "N" + ...: GCC 12 warns falsely about that
+    name.append(info.param.upper ? "_loaded" : "_fresh");
+    if (info.param.threads)
+        name.append("_T").append(std::to_string(info.param.threads));
+    return name;
+}
 
 class EngineMatchesOracle : public testing::TestWithParam<OracleCase> {};
 
 TEST_P(EngineMatchesOracle, CellForCellAfterSeveralGenerations)
 {
-    const auto [n, generations, upper] = GetParam();
+    const auto [n, generations, upper, threads] = GetParam();
     auto grid = CellGrid::allocate(n);
     ASSERT_TRUE(grid);
     plain::Brain ref(n);
     std::mt19937 rng(unsigned(n * 7 + upper));
     seed(*grid, ref, rng, upper);
     for (int g = 0; g < generations; ++g) {
-        const brain::Apex apex = brain::generate(*grid);
+        const brain::Apex apex = threads ? brain::generate(*grid, threads) : brain::generate(*grid);
         int r, gr, b;
         ref.generate(r, gr, b);
         ASSERT_EQ(apex.red, r);
@@ -66,25 +97,40 @@ TEST_P(EngineMatchesOracle, CellForCellAfterSeveralGenerations)
             seed(*grid, ref, rng, false);
         }
     }
-    expectSame(*grid, ref);
+    EXPECT_EQ(firstDifference(*grid, ref), "");
 }
 
-// Sizes around the vector widths (16 and 32 bytes) and past the threshold
-// where the work is split over two threads.
+// Sizes around the vector widths (16 and 32 bytes) and past the size where
+// the automatic count may take a second thread.
 INSTANTIATE_TEST_SUITE_P(Sizes, EngineMatchesOracle,
-                         testing::Values(OracleCase{2, 3, false}, OracleCase{3, 3, true}, OracleCase{15, 3, false},
-                                         OracleCase{16, 3, true}, OracleCase{17, 3, false}, OracleCase{18, 3, true},
-                                         OracleCase{31, 3, false}, OracleCase{32, 3, true}, OracleCase{33, 3, false},
-                                         OracleCase{34, 3, true}, OracleCase{63, 3, false}, OracleCase{64, 2, true},
-                                         OracleCase{65, 2, false}, OracleCase{66, 2, true}, OracleCase{100, 2, true},
-                                         OracleCase{161, 2, true}, OracleCase{200, 2, false},
-                                         OracleCase{410, 1, true}),
-                         [](const testing::TestParamInfo<OracleCase>& info) {
-                             std::string name = std::to_string(info.param.n);
-                             name.insert(0, 1, 'N');
-                             name.append(info.param.upper ? "_loaded" : "_fresh");
-                             return name;
-                         });
+                         testing::Values(OracleCase{2, 3, false, 0}, OracleCase{3, 3, true, 0},
+                                         OracleCase{15, 3, false, 0}, OracleCase{16, 3, true, 0},
+                                         OracleCase{17, 3, false, 0}, OracleCase{18, 3, true, 0},
+                                         OracleCase{31, 3, false, 0}, OracleCase{32, 3, true, 0},
+                                         OracleCase{33, 3, false, 0}, OracleCase{34, 3, true, 0},
+                                         OracleCase{63, 3, false, 0}, OracleCase{64, 2, true, 0},
+                                         OracleCase{65, 2, false, 0}, OracleCase{66, 2, true, 0},
+                                         OracleCase{100, 2, true, 0}, OracleCase{161, 2, true, 0},
+                                         OracleCase{200, 2, false, 0}),
+                         caseName);
+
+// Fixed counts, more threads than cores included: two and eight threads
+// share channels (one waits for another's rows), three take one each. Sizes
+// whose rows end on and just past a band of rows, and tiny ones with fewer
+// bands than threads.
+std::vector<OracleCase> threadCases()
+{
+    std::vector<OracleCase> cases;
+    for (int threads : {1, 2, 3, 8})
+        for (int n : {4, 9, 17, 40, 131})
+            cases.push_back({n, 3, n % 2 == 1, threads});
+    return cases;
+}
+INSTANTIATE_TEST_SUITE_P(Threads, EngineMatchesOracle, testing::ValuesIn(threadCases()), caseName);
+
+// The largest size the window offers: seconds and most of a gigabyte for the
+// plain version, so ctest labels it slow.
+INSTANTIATE_TEST_SUITE_P(FullSize, EngineMatchesOracle, testing::Values(OracleCase{410, 1, true, 0}), caseName);
 
 TEST(Generation, SinglePointGrowsBinomially)
 {
@@ -94,5 +140,44 @@ TEST(Generation, SinglePointGrowsBinomially)
     for (int expected : {1, 10, 55, 220, 203})
         EXPECT_EQ(brain::generate(*grid).red, expected);
 }
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Caps the address space just above what the process holds, so that no
+// thread stack can be mapped; exits 0 when the pass still matches the oracle.
+[[noreturn]] void generateWithoutRoomForThreads()
+{
+    const int n = 70;
+    auto grid = CellGrid::allocate(n);
+    plain::Brain ref(n);
+    std::mt19937 rng(3);
+    seed(*grid, ref, rng, true);
+    long pages = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1)
+            pages = 0;
+        std::fclose(statm);
+    }
+    const rlim_t cap = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(2) << 20);
+    const rlimit limit{cap, cap};
+    if (pages == 0 || setrlimit(RLIMIT_AS, &limit) != 0)
+        std::_Exit(2);
+    try {
+        std::thread([] {}).join();
+        std::_Exit(3);  // the cap did not stop threads: nothing would be tested
+    } catch (const std::system_error&) {
+    }
+    const brain::Apex apex = brain::generate(*grid, 4);
+    int r, g, b;
+    ref.generate(r, g, b);
+    const bool same = apex.red == r && apex.green == g && apex.blue == b && firstDifference(*grid, ref).empty();
+    std::_Exit(same ? 0 : 1);
+}
+
+TEST(GenerationDeathTest, RunsOnTheThreadsItHasWhenNoneCanStart)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: no cached thread stacks
+    EXPECT_EXIT(generateWithoutRoomForThreads(), testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace

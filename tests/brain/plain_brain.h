@@ -8,7 +8,7 @@
 namespace plain {
 
 struct Brain {
-    explicit Brain(int n) : n(n), red(volume(n)), green(volume(n)), blue(volume(n)) {}
+    explicit Brain(int side) : n(side), red(volume(side)), green(volume(side)), blue(volume(side)) {}
 
     static std::size_t volume(int n) { return std::size_t(n + 1) * std::size_t(n + 1) * std::size_t(n + 1); }
     std::size_t at(int x, int y, int z) const
