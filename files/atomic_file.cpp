@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "files/brain_file.h"
@@ -235,6 +237,19 @@ bool AtomicFile::nameTemporary()
     return fail("cannot find a free temporary name in the folder \"" + folder_ + "\"", 0);
 }
 
+namespace {
+
+void releaseInBackground(int fd)
+{
+    try {
+        std::thread([fd] { ::close(fd); }).detach();
+    } catch (const std::system_error&) {
+        ::close(fd);  // no thread to be had: the caller pays, as it always did
+    }
+}
+
+}  // namespace
+
 bool AtomicFile::commit()
 {
     if (durable_ && ::fdatasync(fd_) != 0) {
@@ -248,11 +263,19 @@ bool AtomicFile::commit()
     fd_ = -1;
     if (closed != 0 && closeErr != EINTR)
         return fail("finishing the file failed", closeErr);
+    // Held across the rename, so that the old file's pages are given back
+    // when this is closed, off the caller's thread: freeing hundreds of MiB
+    // would otherwise hold up the window for as long as writing them took.
+    const int previous = ::open(target_.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
     if (::rename(tempName_.c_str(), target_.c_str()) != 0) {
         const int err = errno;
+        if (previous >= 0)
+            ::close(previous);
         return fail("cannot put the new file in place of the old one", err);
     }
     tempName_.clear();
+    if (previous >= 0)
+        releaseInBackground(previous);
 
     // Make the rename itself survive a power cut. The new file is complete
     // and in place by now, so a folder that cannot be synced is no failure.

@@ -101,7 +101,9 @@ TEST(BrainFileFaults, EveryFailingCallLeavesTheOldFileAndSaysWhy)
             const bool changed = slurp(target) != oldBytes;
             if (mustSucceed || o.ok) {
                 EXPECT_TRUE(o.ok);
-                EXPECT_TRUE(mustSucceed || std::find(harmless.begin(), harmless.end(), failed) != harmless.end())
+                // A save holds the file it replaces only to free it off its own thread.
+                const bool released = mode != "load" && (failed == "open " + target || failed == "close " + target + " (deleted)");
+                EXPECT_TRUE(mustSucceed || released || std::find(harmless.begin(), harmless.end(), failed) != harmless.end())
                     << "a failure was reported as success";
                 EXPECT_TRUE(mode == "load" ? !changed : slurp(target) == newBytes);
             } else {
