@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "files/brain_file.h"
+#include "tests/files/brain_file_test_util.h"
 
 extern char** environ;
 
@@ -28,34 +29,16 @@ struct Outcome {
     std::string out, err;
 };
 
-inline std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using files::test::slurp;
 
-class Scratch {
+// A scratch folder that also lists itself and runs the program inside it.
+class Scratch : public files::test::ScratchDir {
 public:
-    Scratch()
-    {
-        path_ = (fs::temp_directory_path() / "cerebrix-cli-XXXXXX").string();
-        if (!::mkdtemp(path_.data()))
-            throw std::runtime_error("cannot make a scratch folder");
-    }
-    ~Scratch()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
     // Every name in the folder, to see that a refusal left nothing behind.
     std::set<std::string> names() const
     {
         std::set<std::string> out;
-        for (const auto& e : fs::directory_iterator(path_))
+        for (const auto& e : fs::directory_iterator(path))
             out.insert(e.path().filename().string());
         return out;
     }
@@ -64,12 +47,12 @@ public:
     // caught in files outside the folder's listing.
     Outcome run(const std::vector<std::string>& args) const
     {
-        const std::string outFile = path_ + ".out", errFile = path_ + ".err";
+        const std::string outFile = path + ".out", errFile = path + ".err";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addchdir_np(&actions, path_.c_str());
+        posix_spawn_file_actions_addchdir_np(&actions, path.c_str());
         std::vector<std::string> all{CEREBRIX_CLI};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -90,9 +73,6 @@ public:
         fs::remove(errFile);
         return r;
     }
-
-private:
-    std::string path_;
 };
 
 // A brain of side n with every cell random, written by the file code.
