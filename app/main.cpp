@@ -2,7 +2,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "files/brain_file.h"
+#include "storage/brain_file.h"
 #include "platform/command_line.h"
 #include "program.h"
 
@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     // A file-size limit must make a save fail and say so, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     // Saves killed mid-write in the working folder leave hidden files behind.
-    files::removeAbandonedSaves(".");
+    storage::removeAbandonedSaves(".");
     platform::Toolkit toolkit(argc, argv);
     app::Program program(toolkit);
     if (!line.file.empty())

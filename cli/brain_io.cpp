@@ -4,22 +4,22 @@
 
 namespace cli {
 
-files::LoadedBrain loadBrain(const Arguments& args)
+storage::LoadedBrain loadBrain(const Arguments& args)
 {
     if (args.words.empty())
         throw UsageError("a brain file to read is required");
     if (args.words.size() > 1)
         throw UsageError("one brain file only; '" + args.words[1] + "' is one too many");
-    files::LoadedBrain brain;
-    const files::FileResult result = files::readBrainFile(args.words[0], brain);
+    storage::LoadedBrain brain;
+    const storage::FileResult result = storage::readBrainFile(args.words[0], brain);
     if (!result.ok)
         throw Refusal(result.error);
     return brain;
 }
 
-void saveBrain(const std::string& path, const files::LoadedBrain& brain)
+void saveBrain(const std::string& path, const storage::LoadedBrain& brain)
 {
-    const files::FileResult result = files::writeBrainFile(path, brain.header, *brain.cells);
+    const storage::FileResult result = storage::writeBrainFile(path, brain.header, *brain.cells);
     if (!result.ok)
         throw Refusal(result.error);
 }

@@ -6,7 +6,7 @@
 
 #include "arguments.h"
 #include "brain/generation.h"
-#include "files/brain_file.h"
+#include "storage/brain_file.h"
 
 namespace cli {
 
@@ -16,9 +16,9 @@ int renderCommand(const Arguments& args);
 int newCommand(const Arguments& args);
 
 // The one brain file a command reads, with the Load panel's reader.
-files::LoadedBrain loadBrain(const Arguments& args);
+storage::LoadedBrain loadBrain(const Arguments& args);
 // With the Save panel's writer: complete, or the old file untouched.
-void saveBrain(const std::string& path, const files::LoadedBrain& brain);
+void saveBrain(const std::string& path, const storage::LoadedBrain& brain);
 
 // "12,34,56 (output 102)": the apex as every command prints it.
 std::string describeApex(const brain::Apex& apex);

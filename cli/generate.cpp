@@ -17,7 +17,7 @@ int generateCommand(const Arguments& args)
     const int count = parseNumber(args.required("generations"), "the number of generations", 1, INT_MAX);
     const std::string& out = args.required("output");
     checkOutputPath(out);
-    files::LoadedBrain brain = loadBrain(args);
+    storage::LoadedBrain brain = loadBrain(args);
 
     const bool every = args.has("every");
     brain::Apex apex;

@@ -45,11 +45,11 @@ std::string jsonColour(int r, int g, int b)
 
 int infoCommand(const Arguments& args)
 {
-    const files::LoadedBrain brain = loadBrain(args);
+    const storage::LoadedBrain brain = loadBrain(args);
     const std::string& name = args.words[0];
     struct stat st {};
     const long long length = ::stat(name.c_str(), &st) == 0 ? (long long)st.st_size : -1;
-    const files::BrainHeader& h = brain.header;
+    const storage::BrainHeader& h = brain.header;
     const brain::Apex apex = storedApex(*brain.cells);
     const unsigned long long cells = brain::sizeOfBrain(h.dimX);
 

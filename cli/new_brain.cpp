@@ -13,7 +13,7 @@
 namespace cli {
 namespace {
 
-void parseColour(const std::string& text, files::BrainHeader& header)
+void parseColour(const std::string& text, storage::BrainHeader& header)
 {
     int* const parts[3] = {&header.drawRed, &header.drawGreen, &header.drawBlue};
     const char* const names[3] = {"red", "green", "blue"};
@@ -67,7 +67,7 @@ int newCommand(const Arguments& args)
         throw UsageError("new takes no file name but -o OUT; '" + args.words[0] + "' is one too many");
     const int n = parseNumber(args.required("size"), "the size", 2, INT_MAX);
     const std::string& out = args.required("output");
-    files::LoadedBrain brain;  // the header's defaults are the window's start values
+    storage::LoadedBrain brain;  // the header's defaults are the window's start values
     brain.header.dimX = brain.header.dimY = brain.header.dimZ = n;
     if (const auto colour = args.value("colour"))
         parseColour(*colour, brain.header);

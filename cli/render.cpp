@@ -195,7 +195,7 @@ int renderCommand(const Arguments& args)
     } else {
         checkOutputPath(out);
     }
-    const files::LoadedBrain brain = loadBrain(args);
+    const storage::LoadedBrain brain = loadBrain(args);
     const int n = brain.cells->size();
     const int largestScale = platform::kLargestPictureSide / n;
     if (largestScale < 1)

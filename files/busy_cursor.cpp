@@ -13,7 +13,7 @@ BusyCursor::~BusyCursor()
         host_.setBusy(false);
 }
 
-Progress BusyCursor::progress()
+storage::Progress BusyCursor::progress()
 {
     return [this] {
         if (!shown_ && std::chrono::steady_clock::now() >= due_) {

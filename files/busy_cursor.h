@@ -4,7 +4,7 @@
 // passed the host shows the wait cursor, until this object goes.
 #include <chrono>
 
-#include "files/brain_file.h"
+#include "storage/brain_file.h"
 #include "platform/host.h"
 
 namespace files {
@@ -17,7 +17,7 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 
     // For readBrainFile and writeBrainFile; valid while this object lives.
-    Progress progress();
+    storage::Progress progress();
 
 private:
     platform::Host& host_;

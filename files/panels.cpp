@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "brain_file.h"
+#include "storage/brain_file.h"
 #include "busy_cursor.h"
 #include "window/drawing.h"
 #include "window/names.h"
@@ -38,12 +38,12 @@ void closePanel(window::Drawing& d, Panel panel)
     d.closePanel(panel);
 }
 
-BrainHeader headerOf(const window::Drawing& d)
+storage::BrainHeader headerOf(const window::Drawing& d)
 {
     const int side = d.brain().side();
     const window::Rgb c = d.pen().colour();
     const window::MoverPlace& m = d.mover().place();
-    BrainHeader h;
+    storage::BrainHeader h;
     h.dimX = h.dimY = h.dimZ = side;
     h.drawRed = c.red;
     h.drawGreen = c.green;
@@ -55,9 +55,9 @@ BrainHeader headerOf(const window::Drawing& d)
     return h;
 }
 
-window::StoredBrain storedOf(LoadedBrain& loaded)
+window::StoredBrain storedOf(storage::LoadedBrain& loaded)
 {
-    const BrainHeader& h = loaded.header;
+    const storage::BrainHeader& h = loaded.header;
     return {.colour = {h.drawRed, h.drawGreen, h.drawBlue},
             .mover = {.x = h.moverX, .y = h.moverY, .stepX = h.moverStepX, .stepY = h.moverStepY},
             .cells = std::move(loaded.cells)};
@@ -115,7 +115,7 @@ void saveDone(window::Drawing& d)
         return;
     }
     BusyCursor busy(d.host());
-    const FileResult r = writeBrainFile(file, headerOf(d), *cells, {}, busy.progress());
+    const storage::FileResult r = storage::writeBrainFile(file, headerOf(d), *cells, {}, busy.progress());
     if (!r.ok) {
         say(d, r.error);
         return;
@@ -134,9 +134,9 @@ void loadDone(window::Drawing& d)
 
 bool loadBrain(window::Drawing& d, const std::string& path)
 {
-    LoadedBrain loaded;
+    storage::LoadedBrain loaded;
     BusyCursor busy(d.host());
-    const FileResult r = readBrainFile(path, loaded, busy.progress());
+    const storage::FileResult r = storage::readBrainFile(path, loaded, busy.progress());
     if (!r.ok || !loaded.cells) {
         say(d, r.ok ? "Cannot load \"" + path + "\"." : r.error);
         return false;

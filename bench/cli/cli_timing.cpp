@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "brain/generation.h"
-#include "files/brain_file.h"
+#include "storage/brain_file.h"
 
 extern char** environ;
 
@@ -91,14 +91,14 @@ int main(int argc, char** argv)
     const int n = 410;
     const std::string in = dir + "/a.brain", out = dir + "/b.brain";
 
-    files::LoadedBrain brain;
+    storage::LoadedBrain brain;
     brain.header.dimX = brain.header.dimY = brain.header.dimZ = n;
     brain.cells = brain::CellGrid::allocate(n);
     std::mt19937 rng(1);
     for (int c = 0; c < 3; ++c)
         for (std::size_t i = 0; i < brain.cells->planeBytes(); ++i)
             brain.cells->plane(c)[i] = std::uint8_t(rng());
-    if (!files::writeBrainFile(in, brain.header, *brain.cells).ok)
+    if (!storage::writeBrainFile(in, brain.header, *brain.cells).ok)
         return 1;
 
     // Each round: the same work in this process (load, 100 generations timed
@@ -111,8 +111,8 @@ int main(int argc, char** argv)
             program = runCli({"generate", in, "-n", "100", "-o", out});
         const double cpu0 = cpuSeconds();
         const auto t0 = Clock::now();
-        files::LoadedBrain loaded;
-        if (!files::readBrainFile(in, loaded).ok)
+        storage::LoadedBrain loaded;
+        if (!storage::readBrainFile(in, loaded).ok)
             return 1;
         const double load = seconds(t0);
         std::vector<double> one;
@@ -122,7 +122,7 @@ int main(int argc, char** argv)
             one.push_back(seconds(t));
         }
         const auto t1 = Clock::now();
-        if (!files::writeBrainFile(out, loaded.header, *loaded.cells).ok)
+        if (!storage::writeBrainFile(out, loaded.header, *loaded.cells).ok)
             return 1;
         const double save = seconds(t1);
         loaded = {};

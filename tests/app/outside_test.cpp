@@ -10,7 +10,7 @@
 #include <fstream>
 #include <optional>
 
-#include "files/brain_file.h"
+#include "storage/brain_file.h"
 #include "tests/window/live_window.h"
 
 namespace {
@@ -27,9 +27,9 @@ void writeBrain(const QString& path)
             cells->set(brain::Green, x, y, 0, std::uint8_t(y));
             cells->set(brain::Blue, x, y, 0, 200);
         }
-    files::BrainHeader h;
+    storage::BrainHeader h;
     h.dimX = h.dimY = h.dimZ = 20;
-    QVERIFY(files::writeBrainFile(path.toStdString(), h, *cells).ok);
+    QVERIFY(storage::writeBrainFile(path.toStdString(), h, *cells).ok);
 }
 
 // A colour number as the screen's 0xRRGGBB.

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "files/brain_file.h"
-#include "tests/files/brain_file_test_util.h"
+#include "storage/brain_file.h"
+#include "tests/storage/brain_file_test_util.h"
 
 extern char** environ;
 
@@ -29,10 +29,10 @@ struct Outcome {
     std::string out, err;
 };
 
-using files::test::slurp;
+using storage::test::slurp;
 
 // A scratch folder that also lists itself and runs the program inside it.
-class Scratch : public files::test::ScratchDir {
+class Scratch : public storage::test::ScratchDir {
 public:
     // Every name in the folder, to see that a refusal left nothing behind.
     std::set<std::string> names() const
@@ -76,9 +76,9 @@ public:
 };
 
 // A brain of side n with every cell random, written by the file code.
-inline files::LoadedBrain randomBrain(int n, unsigned seed)
+inline storage::LoadedBrain randomBrain(int n, unsigned seed)
 {
-    files::LoadedBrain b;
+    storage::LoadedBrain b;
     b.header.dimX = b.header.dimY = b.header.dimZ = n;
     b.header.drawRed = 200;
     b.header.drawGreen = 0;

@@ -20,16 +20,16 @@ std::string apexText(const brain::Apex& a)
         + std::to_string(a.value()) + ")";
 }
 
-files::LoadedBrain load(const std::string& path)
+storage::LoadedBrain load(const std::string& path)
 {
-    files::LoadedBrain b;
-    const files::FileResult r = files::readBrainFile(path, b);
+    storage::LoadedBrain b;
+    const storage::FileResult r = storage::readBrainFile(path, b);
     if (!r.ok)
         throw std::runtime_error(r.error);
     return b;
 }
 
-void expectSameBrain(const files::LoadedBrain& got, const files::LoadedBrain& want)
+void expectSameBrain(const storage::LoadedBrain& got, const storage::LoadedBrain& want)
 {
     for (int i = 0; i < 3; ++i)
         ASSERT_EQ(0, std::memcmp(got.cells->plane(i), want.cells->plane(i), want.cells->planeBytes())) << i;
@@ -46,8 +46,8 @@ void expectSameBrain(const files::LoadedBrain& got, const files::LoadedBrain& wa
 TEST(CliCommands, InfoReportsWhatTheWriterStored)
 {
     Scratch dir;
-    const files::LoadedBrain b = randomBrain(7, 1);
-    ASSERT_TRUE(files::writeBrainFile(dir.file("a.brain"), b.header, *b.cells).ok);
+    const storage::LoadedBrain b = randomBrain(7, 1);
+    ASSERT_TRUE(storage::writeBrainFile(dir.file("a.brain"), b.header, *b.cells).ok);
     struct stat st {};
     ASSERT_EQ(0, ::stat(dir.file("a.brain").c_str(), &st));
     const int top = 6;
@@ -73,8 +73,8 @@ TEST(CliCommands, InfoReportsWhatTheWriterStored)
 TEST(CliCommands, GenerateMatchesTheEngineGenerationByGeneration)
 {
     Scratch dir;
-    files::LoadedBrain want = randomBrain(12, 2);
-    ASSERT_TRUE(files::writeBrainFile(dir.file("a.brain"), want.header, *want.cells).ok);
+    storage::LoadedBrain want = randomBrain(12, 2);
+    ASSERT_TRUE(storage::writeBrainFile(dir.file("a.brain"), want.header, *want.cells).ok);
     std::string lines;
     for (int k = 1; k <= 3; ++k)
         lines += "generation " + std::to_string(k) + ": apex " + apexText(brain::generate(*want.cells)) + "\n";
@@ -118,8 +118,8 @@ void expectPicture(const std::string& path, const platform::Surface& view, int s
 TEST(CliCommands, RenderIsTheWindowsViewPixelForPixel)
 {
     Scratch dir;
-    const files::LoadedBrain b = randomBrain(9, 3);
-    ASSERT_TRUE(files::writeBrainFile(dir.file("a.brain"), b.header, *b.cells).ok);
+    const storage::LoadedBrain b = randomBrain(9, 3);
+    ASSERT_TRUE(storage::writeBrainFile(dir.file("a.brain"), b.header, *b.cells).ok);
     for (const int scale : {1, 3})
         for (const int layer : {1, 4, 9}) {
             const Outcome r = dir.run({"render", "a.brain", "--layer", std::to_string(layer), "-o", "one.png",
@@ -148,7 +148,7 @@ TEST(CliCommands, NewFromImageIsEnterAfterPaintingThePixels)
     ASSERT_TRUE(platform::encodePng(picture, picture.width(), picture.height(), 1, png).ok);
     std::ofstream(dir.file("in.png"), std::ios::binary) << png;
 
-    files::LoadedBrain want;
+    storage::LoadedBrain want;
     want.header.dimX = want.header.dimY = want.header.dimZ = n;
     want.header.drawRed = 1;
     want.header.drawGreen = 2;
@@ -173,7 +173,7 @@ TEST(CliCommands, NewFromImageIsEnterAfterPaintingThePixels)
     // Without an image: the window's start values, every cell 0.
     const Outcome plain = dir.run({"new", "--size", "10", "-o", "c.brain"});
     ASSERT_EQ(0, plain.status) << plain.err;
-    files::LoadedBrain fresh;
+    storage::LoadedBrain fresh;
     fresh.header.dimX = fresh.header.dimY = fresh.header.dimZ = n;
     fresh.cells = brain::CellGrid::allocate(n);
     expectSameBrain(load(dir.file("c.brain")), fresh);

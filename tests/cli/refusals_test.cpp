@@ -21,9 +21,9 @@ struct Case {
 // junk.png (no picture), a folder layer6.
 void prepare(const Scratch& dir)
 {
-    const files::LoadedBrain b = randomBrain(6, 5);
-    ASSERT_TRUE(files::writeBrainFile(dir.file("a.brain"), b.header, *b.cells).ok);
-    ASSERT_TRUE(files::writeBrainFile(dir.file("old.brain"), b.header, *b.cells).ok);
+    const storage::LoadedBrain b = randomBrain(6, 5);
+    ASSERT_TRUE(storage::writeBrainFile(dir.file("a.brain"), b.header, *b.cells).ok);
+    ASSERT_TRUE(storage::writeBrainFile(dir.file("old.brain"), b.header, *b.cells).ok);
     const std::string text = slurp(dir.file("a.brain"));
     std::ofstream(dir.file("bad.brain"), std::ios::binary) << text.substr(0, text.size() / 2);
     std::string png;

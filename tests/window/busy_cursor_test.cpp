@@ -18,7 +18,7 @@ private slots:
             {
                 files::BusyCursor busy(w.host(), std::chrono::milliseconds(ms));
                 QVERIFY(!QGuiApplication::overrideCursor());
-                const files::Progress progress = busy.progress();
+                const storage::Progress progress = busy.progress();
                 progress();
                 progress();
                 const QCursor* cursor = QGuiApplication::overrideCursor();

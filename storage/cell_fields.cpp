@@ -1,0 +1,143 @@
+// The bulk of a brain file: three fields per cell, hundreds of millions of
+// them. Written by the program they are "d", "dd" or "ddd" and a line end, so
+// the quick way takes 64 bytes at a time: one pass finds every line end in
+// the block, and the fields between them are decoded independently of one
+// another. Anything unusual (blanks, commas, signs, leading zeros, values
+// above 255, errors, the last bytes of a chunk) goes through the general
+// field reader one field at a time, which has the last word.
+#include <bit>
+#include <cstring>
+
+#include "storage/field_scanner.h"
+#include "storage/wide_fields.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace storage::detail {
+
+namespace {
+
+constexpr std::ptrdiff_t kBlock = 64;
+// A field's digits are read four bytes at a time, so the last field of a
+// block may reach 2 bytes past it.
+constexpr std::ptrdiff_t kBlockReach = kBlock + 4;
+
+// One bit per byte of the block, lowest bit first.
+struct BlockClasses {
+    std::uint64_t lf = 0, cr = 0, digit = 0;
+};
+
+BlockClasses classify(const char* p)
+{
+    BlockClasses k;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        const __m128i d = _mm_sub_epi8(v, zero);
+        const unsigned shift = 16u * unsigned(i);
+        k.lf |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << shift;
+        k.cr |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)))) << shift;
+        k.digit |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, nine), d)))) << shift;
+    }
+#else
+    for (int i = 0; i < kBlock; ++i) {
+        const unsigned char c = static_cast<unsigned char>(p[i]);
+        k.lf |= std::uint64_t(c == '\n') << i;
+        k.cr |= std::uint64_t(c == '\r') << i;
+        k.digit |= std::uint64_t(c >= '0' && c <= '9') << i;
+    }
+#endif
+    return k;
+}
+
+// The value of `len` (1..3) digits at p; p may be read four bytes far. The
+// digits are spread into 16-bit lanes and one multiplication weighs them
+// into lane 2; the bytes past the digits get weight 0 there, and digits never
+// borrow in the subtraction, so the lanes used come out exact.
+inline unsigned digitsValue(const char* p, unsigned len)
+{
+    static constexpr std::uint64_t weights[4] = {
+        0, std::uint64_t(1) << 32, (std::uint64_t(10) << 32) | (std::uint64_t(1) << 16),
+        (std::uint64_t(100) << 32) | (std::uint64_t(10) << 16) | 1};
+    std::uint32_t u;
+    std::memcpy(&u, p, 4);
+    if constexpr (std::endian::native == std::endian::big)
+        u = __builtin_bswap32(u);
+    const std::uint64_t d = u - 0x30303030u;
+    const std::uint64_t lanes = (d & 0xff) | ((d & 0xff00) << 8) | ((d & 0xff0000) << 16);
+    return unsigned((lanes * weights[len]) >> 32) & 0xffff;
+}
+
+}  // namespace
+
+FieldStatus FieldScanner::readFields(std::uint8_t* const planes[3], std::uint64_t first, std::uint64_t count,
+                                     CellStop& stop)
+{
+    // The cursor lives in locals here: the byte stores into the planes could
+    // otherwise alias the members and force them through memory every field.
+    auto place = [&](std::uint64_t f) { return planes[f % 3] + f / 3; };
+    FieldCursor c{pos_, place(first), place(first + 1), place(first + 2), first};
+    const char* begin = chunk_;
+    const char* end = end_;
+    const std::uint64_t fields = first + count;
+
+    while (c.field < fields) {
+        wideFields(c, begin, end, fields);
+        if (c.field == fields)
+            break;
+        const char* p = c.p;
+        if (end - p >= kBlockReach) {
+            const BlockClasses k = classify(p);
+            // Only digits and line ends; every field starts with a digit; and
+            // the block ends its lines all with CR LF or all with LF alone
+            // (a CR in the last byte belongs to a field finished later).
+            const std::uint64_t lastByte = std::uint64_t(1) << 63;
+            const bool plain = (k.digit | k.lf | k.cr) == ~std::uint64_t(0)
+                && (((k.lf << 1) | 1) & ~k.digit) == 0;
+            const bool crlf = (k.cr & ~lastByte) == (k.lf >> 1);
+            if (plain && (crlf || k.cr == 0)) {
+                const unsigned crBytes = crlf ? 1 : 0;
+                std::uint64_t ends = k.lf;
+                unsigned start = 0;
+                while (ends != 0 && c.field < fields) {
+                    const unsigned e = unsigned(std::countr_zero(ends));
+                    const unsigned len = e - start - crBytes;
+                    if (len > 3)
+                        break;
+                    const unsigned value = digitsValue(p + start, len);
+                    if (value > 255)
+                        break;
+                    c.store(value);
+                    ends &= ends - 1;
+                    start = e + 1;
+                }
+                c.p = p + start;
+                // A field the quick way refused (or a block without a line end)
+                // is left to the general path below.
+                if (start != 0 && (ends == 0 || c.field == fields))
+                    continue;
+            }
+        }
+        pos_ = c.p;
+        int value = 0;
+        FieldStatus status = next(value);
+        if (status == FieldStatus::Ok && (value < 0 || value > 255))
+            status = FieldStatus::OutOfRange;
+        if (status != FieldStatus::Ok) {
+            stop = CellStop{std::size_t(c.field / 3), int(c.field % 3), value, fieldStart(), readErrno()};
+            return status;
+        }
+        c.store(unsigned(value));
+        c.p = pos_;
+        begin = chunk_;
+        end = end_;
+    }
+    pos_ = c.p;
+    return FieldStatus::Ok;
+}
+
+}  // namespace storage::detail

@@ -1,0 +1,30 @@
+#pragma once
+// Reads the cell fields of a brain file on every core while the file is
+// still being read: the text is cut at field ends into pieces that worker
+// threads decode straight into the grid. The first fault in file order
+// decides the outcome, and reading stops soon after one is found.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "storage/field_scanner.h"
+
+namespace storage::detail {
+
+struct LoadTuning {
+    // Reads start small, so that a file refused early costs little, and
+    // double up to largestRead (which is also each buffer's size).
+    std::size_t firstRead = std::size_t(64) << 10;
+    std::size_t largestRead = std::size_t(1) << 20;
+    // Threads that decode; -1 for one per core. With 0 all runs on the caller.
+    int workers = -1;
+};
+
+// The 3 * cells fields that follow what `scanner` has read, taking the rest
+// of its current piece and then further bytes from `source`. `progress`, if
+// set, is called on the calling thread after every read.
+FieldStatus loadCells(FieldScanner& scanner, ChunkSource& source, std::uint8_t* const planes[3],
+                      std::size_t cells, CellStop& stop, const std::function<void()>& progress = {},
+                      const LoadTuning& tuning = {});
+
+}  // namespace storage::detail

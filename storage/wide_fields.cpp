@@ -1,0 +1,241 @@
+// Every field end (LF) in a block of 32 bytes gets its value from the bytes
+// just before it, all at once: the units digit right before the line end,
+// the tens and hundreds before that where they are digits. The values at the
+// line ends are packed together, eight bytes of the block at a time, into a
+// row of values in file order, which is then dealt out to the three planes
+// 16 cells at a time. No branch depends on how many fields a block holds.
+#include "storage/wide_fields.h"
+
+#include <array>
+#include <cstring>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace storage::detail {
+
+#if defined(__x86_64__)
+
+namespace {
+
+constexpr std::ptrdiff_t kBlock = 32;
+// The block's fields may start up to this far before it (a line end of two
+// bytes and three digits), and the byte before those is looked at too.
+constexpr std::ptrdiff_t kLookBack = 6;
+// "0\r\n" 48 times: 16 cells of zeros.
+constexpr std::ptrdiff_t kZeroRun = 144;
+
+// Values decoded and not yet stored, in file order.
+struct Row {
+    static constexpr unsigned kCapacity = 64 * 48;
+    alignas(32) std::uint8_t values[kCapacity + 8];  // room for the 8-byte stores
+    unsigned count = 0;
+};
+
+// For each set of marked bytes among eight, the shuffle that packs them to
+// the front: their positions in order, then 0x80 for "none".
+constexpr std::array<std::uint64_t, 256> makePacking()
+{
+    std::array<std::uint64_t, 256> table{};
+    for (unsigned m = 0; m < 256; ++m) {
+        std::uint64_t t = 0;
+        unsigned n = 0;
+        for (unsigned i = 0; i < 8; ++i)
+            if (m >> i & 1)
+                t |= std::uint64_t(i) << (8 * n++);
+        for (; n < 8; ++n)
+            t |= std::uint64_t(0x80) << (8 * n);
+        table[m] = t;
+    }
+    return table;
+}
+constexpr std::array<std::uint64_t, 256> kPacking = makePacking();
+
+// Shuffles that take 48 values of 16 cells apart into the 16 of each
+// channel: for channel k and each third of the 48, where its bytes go.
+struct Dealing {
+    std::uint8_t from[3][3][16];
+};
+constexpr Dealing makeDealing()
+{
+    Dealing d{};
+    for (int k = 0; k < 3; ++k)
+        for (int third = 0; third < 3; ++third)
+            for (int j = 0; j < 16; ++j) {
+                const int source = 3 * j + k - 16 * third;
+                d.from[k][third][j] = std::uint8_t(source >= 0 && source < 16 ? source : 0x80);
+            }
+    return d;
+}
+constexpr Dealing kDealing = makeDealing();
+
+__attribute__((target("avx2"))) inline __m256i loadAt(const char* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+__attribute__((target("avx2"))) inline __m256i digitsOf(__m256i v, __m256i& value)
+{
+    value = _mm256_sub_epi8(v, _mm256_set1_epi8('0'));
+    return _mm256_cmpeq_epi8(_mm256_min_epu8(value, _mm256_set1_epi8(9)), value);
+}
+
+__attribute__((target("avx2"))) inline unsigned maskOf(__m256i v)
+{
+    return unsigned(_mm256_movemask_epi8(v));
+}
+
+// Whether p starts with "0\r\n0\r\n0\r": one load, so that blocks of other
+// values pay next to nothing for the zero runs.
+inline bool startsZeroRun(const char* p)
+{
+    std::uint64_t head;
+    std::memcpy(&head, p, 8);
+    std::uint64_t want;
+    std::memcpy(&want, "0\r\n0\r\n0\r", 8);
+    return head == want;
+}
+
+// 48 zero fields with CR LF at p.
+__attribute__((target("avx2"))) bool zeroRun(const char* p)
+{
+    static constexpr char z[] = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
+    const __m256i a = loadAt(z), b = loadAt(z + 2), c = loadAt(z + 1);
+    __m256i same = _mm256_and_si256(_mm256_cmpeq_epi8(loadAt(p), a), _mm256_cmpeq_epi8(loadAt(p + 32), b));
+    same = _mm256_and_si256(same, _mm256_cmpeq_epi8(loadAt(p + 64), c));
+    same = _mm256_and_si256(same, _mm256_cmpeq_epi8(loadAt(p + 96), a));
+    same = _mm256_and_si256(same, _mm256_cmpeq_epi8(loadAt(p + 112), loadAt(z + 16)));
+    return maskOf(same) == 0xffffffffu;
+}
+
+// Stores the row's values from the cursor's field on, and empties the row.
+__attribute__((target("avx2"))) void store(FieldCursor& cursor, Row& row)
+{
+    FieldCursor c = cursor;  // in registers: the byte stores could alias the caller's
+    const std::uint8_t* v = row.values;
+    const std::uint8_t* const end = v + row.count;
+    while (v < end && c.field % 3 != 0)
+        c.store(*v++);
+    for (; end - v >= 48; v += 48) {
+        const __m128i third[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(v)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 16)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + 32))};
+        std::uint8_t* const to[3] = {c.here, c.then, c.after};
+        for (int k = 0; k < 3; ++k) {
+            __m128i channel = _mm_setzero_si128();
+            for (int t = 0; t < 3; ++t)
+                channel = _mm_or_si128(channel, _mm_shuffle_epi8(third[t], _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                                                                               kDealing.from[k][t]))));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to[k]), channel);
+        }
+        c.here += 16;
+        c.then += 16;
+        c.after += 16;
+        c.field += 48;
+    }
+    while (v < end)
+        c.store(*v++);
+    row.count = 0;
+    cursor = c;
+}
+
+// The fields that end in the block at c.p, when all of them are plain, onto
+// the row: false (and nothing taken) otherwise.
+__attribute__((target("avx2,popcnt"))) bool block(FieldCursor& c, Row& row, std::uint64_t fields)
+{
+    const char* p = c.p;
+    const __m256i v = loadAt(p);
+    __m256i ignored;
+    const unsigned lf = maskOf(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n')));
+    const unsigned cr = maskOf(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r')));
+    const unsigned digit = maskOf(digitsOf(v, ignored));
+    if ((lf | cr | digit) != 0xffffffffu || lf == 0)
+        return false;
+    // All lines end with CR LF, or all with LF alone; a CR in the last byte
+    // belongs to a field of the next block.
+    int e;
+    if (cr == 0)
+        e = 1;
+    else if (std::uint32_t(cr << 1) == lf)
+        e = 2;
+    else
+        return false;
+
+    __m256i units, tens, hundreds, thousands;
+    const __m256i unitIs = digitsOf(loadAt(p - e), units);
+    const __m256i tenIs = digitsOf(loadAt(p - e - 1), tens);
+    const __m256i hundredIs = _mm256_and_si256(tenIs, digitsOf(loadAt(p - e - 2), hundreds));
+    const __m256i fourDigits = _mm256_and_si256(hundredIs, digitsOf(loadAt(p - e - 3), thousands));
+    tens = _mm256_and_si256(tens, tenIs);
+    hundreds = _mm256_and_si256(hundreds, hundredIs);
+    // Above 255: more than 2 hundreds, or 2 and then more than 55.
+    const __m256i two = _mm256_set1_epi8(2), five = _mm256_set1_epi8(5);
+    const __m256i over = _mm256_or_si256(
+        _mm256_cmpgt_epi8(hundreds, two),
+        _mm256_and_si256(_mm256_cmpeq_epi8(hundreds, two),
+                         _mm256_or_si256(_mm256_cmpgt_epi8(tens, five),
+                                         _mm256_and_si256(_mm256_cmpeq_epi8(tens, five),
+                                                          _mm256_cmpgt_epi8(units, five)))));
+    if ((lf & (~maskOf(unitIs) | maskOf(fourDigits) | maskOf(over))) != 0)
+        return false;  // an empty field, four digits or more, or above 255
+    const unsigned count = unsigned(_mm_popcnt_u32(lf));
+    if (c.field + row.count + count > fields)
+        return false;
+
+    // Times ten and times a hundred (mod 256, exact for values up to 255).
+    const __m256i byTen = _mm256_setr_epi8(0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 0, 0, 0, 0, 0,  //
+                                           0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 0, 0, 0, 0, 0);
+    const __m256i byHundred = _mm256_setr_epi8(0, 100, -56, 44, -112, -12, 88, -68, 32, -124, 0, 0, 0, 0, 0, 0,  //
+                                               0, 100, -56, 44, -112, -12, 88, -68, 32, -124, 0, 0, 0, 0, 0, 0);
+    const __m256i value = _mm256_add_epi8(
+        units, _mm256_add_epi8(_mm256_shuffle_epi8(byTen, tens), _mm256_shuffle_epi8(byHundred, hundreds)));
+    const __m128i halves[2] = {_mm256_castsi256_si128(value), _mm256_extracti128_si256(value, 1)};
+    std::uint8_t* out = row.values + row.count;
+    for (int g = 0; g < 4; ++g) {
+        const unsigned marked = lf >> (8 * g) & 0xff;
+        // The second eight bytes of a half are numbered 8 to 15 in it.
+        const std::uint64_t pick = kPacking[marked] + (g & 1 ? 0x0808080808080808u : 0);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
+                         _mm_shuffle_epi8(halves[g >> 1], _mm_cvtsi64_si128(std::int64_t(pick))));
+        out += _mm_popcnt_u32(marked);
+    }
+    row.count += count;
+    c.p = p + kBlock - __builtin_clz(lf);  // just past the last line end
+    return true;
+}
+
+}  // namespace
+
+void wideFields(FieldCursor& c, const char* begin, const char* end, std::uint64_t fields)
+{
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+    if (!avx2)
+        return;
+    Row row;
+    for (;;) {
+        if (end - c.p >= kZeroRun && startsZeroRun(c.p)) {
+            store(c, row);
+            while (end - c.p >= kZeroRun && fields - c.field >= 48 && zeroRun(c.p)) {
+                c.p += kZeroRun;
+                c.here += 16;
+                c.then += 16;
+                c.after += 16;
+                c.field += 48;
+            }
+        }
+        if (row.count > Row::kCapacity - kBlock)
+            store(c, row);
+        if (end - c.p < kBlock || c.p - begin < kLookBack || !block(c, row, fields))
+            break;
+    }
+    store(c, row);
+}
+
+#else
+
+void wideFields(FieldCursor&, const char*, const char*, std::uint64_t) {}
+
+#endif
+
+}  // namespace storage::detail

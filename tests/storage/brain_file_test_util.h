@@ -1,0 +1,156 @@
+#pragma once
+// Shared by the brain-file tests and the fuzzer: a scratch folder, brains and
+// brain texts made without the code under test, a comparison of brains, and a
+// reader fed in pieces the way a file arrives.
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include "storage/brain_header.h"
+#include "storage/cell_loader.h"
+#include "storage/field_scanner.h"
+
+namespace storage::test {
+
+namespace fs = std::filesystem;
+
+// A fresh folder, removed with everything in it afterwards.
+struct ScratchDir {
+    std::string path = fs::temp_directory_path() / "brainfile-XXXXXX";
+    ScratchDir()
+    {
+        if (!::mkdtemp(path.data()))
+            throw std::runtime_error("cannot make a scratch folder");
+    }
+    ~ScratchDir()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+// Works in `folder` until it goes out of scope, an assertion failed or not.
+struct InFolder {
+    fs::path before = fs::current_path();
+    explicit InFolder(const std::string& folder) { fs::current_path(folder); }
+    ~InFolder()
+    {
+        std::error_code ignored;
+        fs::current_path(before, ignored);
+    }
+};
+
+inline std::string slurp(const std::string& path)
+{
+    std::ostringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+// The start-up header with all three sizes n.
+inline BrainHeader sized(int n)
+{
+    return {.dimX = n, .dimY = n, .dimZ = n};
+}
+
+// A grid of side n holding every value 0..255, different in each channel.
+inline std::unique_ptr<brain::CellGrid> patternGrid(int n)
+{
+    auto grid = brain::CellGrid::allocate(n);
+    for (int c = 0; c < 3; ++c)
+        for (std::size_t i = 0; i < grid->planeBytes(); ++i)
+            grid->plane(c)[i] = std::uint8_t(i * 37 + std::size_t(c) * 101 + std::size_t(n));
+    return grid;
+}
+
+// The brains of the fault-injection table: the one on disk, loaded, and the
+// one saved over it.
+constexpr int kLoadedSize = 80, kSavedSize = 90;
+inline LoadedBrain sampleBrain(int n)
+{
+    return {{.dimX = n, .dimY = n, .dimZ = n, .drawRed = 1, .drawGreen = 2, .drawBlue = 3, .moverX = -4, .moverY = 5,
+             .moverStepY = -1, .moverStepX = 1},
+            patternGrid(n)};
+}
+
+// The header line, then the 3 n^3 cell fields, field i holding (250 + i) % 256
+// so that values of one, two and three digits all occur; each ended by `eol`.
+inline std::string brainText(const std::string& header, int n, const std::string& eol = "\r\n")
+{
+    std::string text = header + eol;
+    for (int i = 0; i < 3 * n * n * n; ++i)
+        text += std::to_string((250 + i) % 256) + eol;
+    return text;
+}
+
+inline bool sameBrain(const LoadedBrain& a, const LoadedBrain& b)
+{
+    bool same = a.cells && b.cells && a.cells->size() == b.cells->size();
+    for (int i = 0; same && i < detail::kHeaderFields; ++i)
+        same = detail::headerField(a.header, i) == detail::headerField(b.header, i);
+    for (int c = 0; same && c < 3; ++c)
+        same = std::memcmp(a.cells->plane(c), b.cells->plane(c), a.cells->planeBytes()) == 0;
+    return same;
+}
+
+// Reads the fields of a brain as a file is read: `piece` bytes at a time into
+// one reused buffer, so that fields and blocks split wherever a read may split
+// them, and bytes past the piece just read are stale ones of the piece before.
+// The cells go through buffers of `buffer` bytes and `workers` threads. The
+// header's rules are not checked.
+inline bool readInPieces(const char* data, std::size_t size, std::size_t piece, LoadedBrain& out,
+                         std::size_t buffer = 64, int workers = 2)
+{
+    struct Pieces : detail::ChunkSource {
+        std::string_view rest;
+        std::vector<char> buffer;
+        Pieces(std::string_view text, std::size_t bytes) : rest(text), buffer(bytes) {}
+        std::ptrdiff_t next(const char*& d) override
+        {
+            const std::size_t n = rest.copy(buffer.data(), buffer.size());
+            rest.remove_prefix(n);
+            d = buffer.data();
+            return std::ptrdiff_t(n);
+        }
+    } source({data, size}, piece);
+    detail::FieldScanner scanner(source);
+    for (int i = 0; i < detail::kHeaderFields; ++i)
+        if (scanner.next(detail::headerField(out.header, i)) != detail::FieldStatus::Ok)
+            return false;
+    if (!(out.cells = brain::CellGrid::allocate(out.header.dimX)))
+        return false;
+    std::uint8_t* const planes[3] = {out.cells->plane(0), out.cells->plane(1), out.cells->plane(2)};
+    detail::CellStop stop;
+    const detail::LoadTuning tuning{buffer / 4 + 1, buffer, workers};
+    return detail::loadCells(scanner, source, planes, out.cells->planeBytes(), stop, {}, tuning)
+        == detail::FieldStatus::Ok;
+}
+
+// The reader's contract for any bytes whatever: a refusal names the file and
+// hands over no grid; a brain fits its header and reads the same when the
+// bytes arrive in pieces, as from a file. Empty when kept, else what broke.
+inline std::string readerContractBroken(const char* data, std::size_t size)
+{
+    LoadedBrain whole, pieces;
+    const FileResult r = readBrainText(data, size, whole, "fuzz.brain");
+    if (!r.ok)
+        return whole.cells || r.error.find("\"fuzz.brain\"") == std::string::npos ? "a bad refusal: " + r.error : "";
+    const BrainHeader& h = whole.header;
+    if (!whole.cells || whole.cells->size() != h.dimX || h.dimX != h.dimY || h.dimY != h.dimZ || !r.error.empty())
+        return "a brain that does not fit its header";
+    // Threads only now and then, so that the fuzzer keeps its pace.
+    const std::size_t last = static_cast<unsigned char>(data[size - 1]);
+    const std::size_t piece = 1 + last % 97, buffer = 3 + last % 61;
+    if (!readInPieces(data, size, piece, pieces, buffer, last % 8 == 0 ? 2 : 0) || !sameBrain(pieces, whole))
+        return "a different brain when read in pieces of " + std::to_string(piece);
+    return "";
+}
+
+}  // namespace storage::test

@@ -1,0 +1,119 @@
+// Every system call of a save and of a load fails in turn, through the
+// preloaded layer of io_faults.cpp, as in SQLite's I/O-error tests: each time
+// the old file is byte for byte as it was, the brain in memory untouched, no
+// temporary file is left, and the message names the file and the reason.
+// Short transfers and interrupted calls, which the code must simply carry on
+// after, change nothing at all.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "tests/storage/brain_file_test_util.h"
+
+namespace storage::test {
+namespace {
+
+struct Outcome {
+    int exit = -1;
+    bool ok = false;
+    std::string message;
+    std::vector<std::string> calls;  // name and file of each counted call
+};
+
+Outcome runDriver(const std::string& mode, const std::string& folder, const std::string& only, int err, long at)
+{
+    int out[2];
+    if (::pipe(out) != 0)
+        throw std::runtime_error("no pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], 1);
+        ::setenv("LD_PRELOAD", IO_FAULTS_LIB, 1);
+        ::setenv("IO_FAULTS_ONLY", only.c_str(), 1);
+        ::setenv("IO_FAULTS_ERRNO", std::to_string(err).c_str(), 1);
+        ::setenv("IO_FAULTS_AT", std::to_string(at).c_str(), 1);
+        // The sanitizer's runtime wants to be first; the layer must be.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        ::setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0:detect_leaks=0").c_str(), 1);
+        ::execl(IO_FAULT_DRIVER, IO_FAULT_DRIVER, mode.c_str(), folder.c_str(), nullptr);
+        _exit(127);
+    }
+    ::close(out[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, std::size_t(n));
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    Outcome o;
+    o.exit = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::istringstream lines(text);
+    std::string verdict, line;
+    std::getline(lines, verdict);
+    std::getline(lines, o.message);
+    o.ok = verdict == "ok";
+    while (std::getline(lines, line))
+        o.calls.push_back(line);
+    return o;
+}
+
+TEST(BrainFileFaults, EveryFailingCallLeavesTheOldFileAndSaysWhy)
+{
+    ScratchDir dir;
+    const std::string target = dir.file("old.brain");
+    const LoadedBrain old = sampleBrain(kLoadedSize);
+    ASSERT_TRUE(writeBrainFile(target, old.header, *old.cells, WriteOptions{false}).ok);
+    const std::string oldBytes = slurp(target);
+    std::string newBytes;
+    // Calls whose failure does no harm: listing the folder for old temporary
+    // files, making the rename durable once it is done, closing what was read.
+    const std::vector<std::string> harmless = {"open " + dir.path, "fsync " + dir.path, "close " + dir.path,
+                                               "close " + target};
+
+    const struct {
+        const char* mode;
+        const char* only;  // calls counted and failed; empty: all
+        int err;           // 0: read or write moves half its bytes
+    } runs[] = {
+        {"save", "", EIO},         {"save-named", "", EIO},      {"load", "", EIO},
+        {"save", "write", ENOSPC}, {"save", "write", 0},         {"save-named", "write", EINTR},
+        {"load", "read", 0},       {"load", "read", EINTR},
+    };
+    for (const auto& run : runs) {
+        const std::string mode = run.mode;
+        std::ofstream(target, std::ios::binary | std::ios::trunc) << oldBytes;
+        const Outcome dry = runDriver(mode, dir.path, run.only, run.err, 0);
+        ASSERT_TRUE(dry.exit == 0 && dry.ok) << mode << ": " << dry.message;
+        if (mode != "load")
+            newBytes = slurp(target);
+        const bool mustSucceed = run.err == 0 || run.err == EINTR;
+        for (long k = 1; k <= long(dry.calls.size()); ++k) {
+            std::ofstream(target, std::ios::binary | std::ios::trunc) << oldBytes;
+            const Outcome o = runDriver(mode, dir.path, run.only, run.err, k);
+            const std::string failed = dry.calls[std::size_t(k - 1)];
+            SCOPED_TRACE(mode + " " + (run.err ? std::strerror(run.err) : "short") + ", call " + std::to_string(k) + " (" + failed
+                         + "): " + (o.ok ? "ok" : o.message));
+            EXPECT_EQ(o.exit, 0) << "the brain in memory was touched, or a load handed over part of one";
+            EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1) << "a file was left behind";
+            const bool changed = slurp(target) != oldBytes;
+            if (mustSucceed || o.ok) {
+                EXPECT_TRUE(o.ok);
+                // A save holds the file it replaces only to free it off its own thread.
+                const bool released = mode != "load" && (failed == "open " + target || failed == "close " + target + " (deleted)");
+                EXPECT_TRUE(mustSucceed || released || std::find(harmless.begin(), harmless.end(), failed) != harmless.end())
+                    << "a failure was reported as success";
+                EXPECT_TRUE(mode == "load" ? !changed : slurp(target) == newBytes);
+            } else {
+                EXPECT_FALSE(changed);
+                EXPECT_NE(o.message.find("\"" + target + "\": "), std::string::npos);
+                EXPECT_NE(o.message.find(std::strerror(run.err)), std::string::npos);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace storage::test
