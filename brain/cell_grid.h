@@ -47,6 +47,20 @@ public:
     std::uint8_t at(int channel, int x, int y, int z) const { return plane(channel)[offset(x, y, z)]; }
     void set(int channel, int x, int y, int z, std::uint8_t v) { plane(channel)[offset(x, y, z)] = v; }
 
+    // Where layer z's square (the cells x, y in z..N-1 that a generation
+    // computes) lies: cell (z + i, z + j) of channel c is at
+    // origin + c * channelStride + j * rowStride + i. Whatever way the grid
+    // keeps its cells, a view through this sees and changes them in place.
+    struct Square {
+        std::uint8_t* origin;
+        std::ptrdiff_t rowStride;
+        std::ptrdiff_t channelStride;
+    };
+    Square square(int z)
+    {
+        return {plane(0) + offset(z, z, z), std::ptrdiff_t(n_), std::ptrdiff_t(plane_)};
+    }
+
     // resetcells: every cell of every layer back to 0.
     void clear();
 
