@@ -292,6 +292,7 @@ bool AtomicFile::commit()
 bool AtomicFile::fail(const std::string& what, int err)
 {
     error_ = err != 0 ? what + ": " + std::strerror(err) : what;
+    systemError_ = err;
     discard();
     return false;
 }

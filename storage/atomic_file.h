@@ -39,6 +39,8 @@ public:
 
     // Why the last call failed, in plain words.
     const std::string& error() const { return error_; }
+    // The system's error number behind it, 0 when the refusal is our own.
+    int systemError() const { return systemError_; }
 
 private:
     bool fail(const std::string& what, int err);
@@ -54,6 +56,7 @@ private:
     bool unnamed_ = false;
     unsigned long long written_ = 0;
     std::string error_;
+    int systemError_ = 0;
 };
 
 }  // namespace storage::detail

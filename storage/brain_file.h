@@ -29,9 +29,12 @@ struct LoadedBrain {
 using Progress = std::function<void()>;
 
 // error: plain words naming the file and the reason, ready to show the user.
+// systemError: the system's error number (errno) when the system refused a
+// call, 0 when the file itself was refused; lets a caller tell the two apart.
 struct FileResult {
     bool ok = false;
     std::string error;
+    int systemError = 0;
 };
 
 struct WriteOptions {

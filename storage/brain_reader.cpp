@@ -81,9 +81,9 @@ private:
     int fd_;
 };
 
-FileResult refuse(const std::string& name, const std::string& why)
+FileResult refuse(const std::string& name, const std::string& why, int systemError = 0)
 {
-    return {false, "Cannot load \"" + name + "\": " + why + "."};
+    return {false, "Cannot load \"" + name + "\": " + why + ".", systemError};
 }
 
 std::string cellName(std::uint64_t index, int channel, int n)
@@ -150,7 +150,8 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, const By
         std::string problem;
         if (status == FieldStatus::NotNumber)
             problem = notNumberProblem(byteAt, fieldStart, what);
-        return refuse(name, problem.empty() ? fieldProblem(status, what, fieldStart, readErrno) : problem);
+        return refuse(name, problem.empty() ? fieldProblem(status, what, fieldStart, readErrno) : problem,
+                      status == FieldStatus::ReadError ? readErrno : 0);
     };
 
     BrainHeader header;
@@ -177,7 +178,7 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, const By
         return refuse(name, notNumberProblem(byteAt, scanner.offset(), cellName(0, brain::Red, n)));
     std::unique_ptr<brain::CellGrid> grid = brain::CellGrid::allocate(n, brain::Pages::OnDemand);
     if (!grid)
-        return refuse(name, "there is not enough memory for a brain of size " + std::to_string(n));
+        return refuse(name, "there is not enough memory for a brain of size " + std::to_string(n), ENOMEM);
 
     // The grid's pages arrive as its cells are written: a file refused part
     // way has cost no more memory than the cells it read.
@@ -211,11 +212,15 @@ FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progre
     out = LoadedBrain{};
     // Non-blocking, so that a pipe given a brain's name cannot hang the open.
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0)
-        return refuse(path, std::string("the file cannot be opened: ") + std::strerror(errno));
+    if (fd.get() < 0) {
+        const int err = errno;
+        return refuse(path, std::string("the file cannot be opened: ") + std::strerror(err), err);
+    }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        return refuse(path, std::string("the file cannot be examined: ") + std::strerror(errno));
+    if (::fstat(fd.get(), &st) != 0) {
+        const int err = errno;
+        return refuse(path, std::string("the file cannot be examined: ") + std::strerror(err), err);
+    }
     if (S_ISDIR(st.st_mode))
         return refuse(path, "it is a folder, not a file");
     if (!S_ISREG(st.st_mode))
@@ -225,7 +230,7 @@ FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progre
 
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kReadChunk]);
     if (!buffer)
-        return refuse(path, "there is not enough memory to read it");
+        return refuse(path, "there is not enough memory to read it", ENOMEM);
     FileSource source(fd.get(), buffer.get());
     const ByteAt byteAt = [&](std::uint64_t at) {
         unsigned char c = 0;

@@ -2,6 +2,7 @@
 // the calling thread hands the finished ones, in order, to an AtomicFile. So
 // a save goes at the pace of the writes, needs little memory besides the
 // brain, and never leaves a damaged file behind.
+#include <cerrno>
 #include <charconv>
 #include <condition_variable>
 #include <cstring>
@@ -138,9 +139,9 @@ private:
     bool stop_ = false;
 };
 
-FileResult refuse(const std::string& path, const std::string& why)
+FileResult refuse(const std::string& path, const std::string& why, int systemError = 0)
 {
-    return {false, "Cannot save \"" + path + "\": " + why + "."};
+    return {false, "Cannot save \"" + path + "\": " + why + ".", systemError};
 }
 
 char* putHeader(char* out, const BrainHeader& header)
@@ -169,10 +170,10 @@ FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
 
     detail::AtomicFile file(path, options.sync);
     if (!file.open())
-        return refuse(path, file.error());
+        return refuse(path, file.error(), file.systemError());
     CellPieces pieces(cells);
     if (!pieces.start())
-        return refuse(path, "there is not enough memory to write it");
+        return refuse(path, "there is not enough memory to write it", ENOMEM);
 
     char head[16 * detail::kHeaderFields];
     const bool written = file.write(head, std::size_t(putHeader(head, header) - head))
@@ -184,7 +185,7 @@ FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
     if (written && progress)
         progress();  // flushing to the disk may take a while yet
     if (!written || !file.commit())
-        return refuse(path, file.error());
+        return refuse(path, file.error(), file.systemError());
     return {true, {}};
 }
 
