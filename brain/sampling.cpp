@@ -75,4 +75,11 @@ void displayLayer(const CellGrid& grid, int z, platform::Surface& window, Canvas
     }
 }
 
+void showLayerAlone(const CellGrid& grid, int z, platform::Surface& window, Canvases& canvases)
+{
+    const int n = grid.size();
+    window.fillRect(0, 0, n - 1, n - 1, platform::rgb(255, 255, 255));
+    displayLayer(grid, z, window, canvases, Origin{0, 0});
+}
+
 }  // namespace brain

@@ -19,4 +19,9 @@ void sampleInput(CellGrid& grid, const Canvases& canvases, const platform::Surfa
 // onto the canvases.
 void displayLayer(const CellGrid& grid, int z, platform::Surface& window, Canvases& canvases, Origin origin);
 
+// The grid square alone, at (0, 0), as the window shows layer z: the window
+// clears to white before it shows another layer, so cells left of or above
+// the layer's square stay white. Both must cover N x N.
+void showLayerAlone(const CellGrid& grid, int z, platform::Surface& window, Canvases& canvases);
+
 }  // namespace brain

@@ -18,16 +18,6 @@
 namespace cli {
 namespace {
 
-// The grid square with layer z on view: the window clears to white before
-// it shows another layer, so cells left of or above the layer's square stay
-// white.
-void showLayer(const brain::CellGrid& cells, int z, platform::Surface& window, brain::Canvases& canvases)
-{
-    const int n = cells.size();
-    window.fillRect(0, 0, n - 1, n - 1, platform::rgb(255, 255, 255));
-    brain::displayLayer(cells, z, window, canvases, brain::Origin{0, 0});
-}
-
 // The pattern with %d standing for the layer and %% for a percent sign.
 std::string expandPattern(const std::string& pattern, int layer)
 {
@@ -103,7 +93,7 @@ private:
         canvases.cover(n, n);
         std::string png;
         for (int z = next_++; z < n && !failed_ && interruptedBy == 0; z = next_++) {
-            showLayer(cells_, z, window, canvases);
+            brain::showLayerAlone(cells_, z, window, canvases);
             const platform::ImageResult encoded = platform::encodePng(window, n, n, scale_, png, kBatchZlibLevel);
             const std::string target = expandPattern(pattern_, z + 1);
             if (!encoded.ok)
@@ -167,7 +157,7 @@ void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string
     platform::Surface window(n, n);
     brain::Canvases canvases;
     canvases.cover(n, n);
-    showLayer(cells, z, window, canvases);
+    brain::showLayerAlone(cells, z, window, canvases);
     std::string png;
     const platform::ImageResult encoded = platform::encodePng(window, n, n, scale, png);
     if (!encoded.ok)
