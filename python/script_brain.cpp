@@ -1,0 +1,146 @@
+#include "script_brain.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include "brain/canvases.h"
+#include "brain/sampling.h"
+#include "storage/brain_header.h"
+
+namespace script {
+
+ScriptBrain::ScriptBrain(int size)
+{
+    storage::BrainHeader header;  // the window's start values
+    header.dimX = header.dimY = header.dimZ = size;
+    checkHeader(header, "a brain");
+    brain_.header = header;
+    brain_.cells = brain::CellGrid::allocate(size);
+    if (!brain_.cells)
+        throw Refusal("there is not enough memory for a brain of size " + std::to_string(size), ENOMEM);
+}
+
+std::unique_ptr<ScriptBrain> ScriptBrain::load(const std::filesystem::path& path)
+{
+    storage::LoadedBrain loaded;
+    const storage::FileResult result = storage::readBrainFile(path.string(), loaded);
+    if (!result.ok)
+        throw Refusal(result.error, result.systemError);
+    return std::unique_ptr<ScriptBrain>(new ScriptBrain(std::move(loaded)));
+}
+
+storage::BrainHeader ScriptBrain::header() const
+{
+    return brain_.header;
+}
+
+// The writer's own rules, so that nothing a script sets can make a brain
+// that cannot be saved.
+void ScriptBrain::checkHeader(const storage::BrainHeader& header, const char* what)
+{
+    if (const std::string problem = storage::detail::headerProblem(header); !problem.empty())
+        throw std::invalid_argument(std::string("Cannot make ") + what + ": " + problem + ".");
+}
+
+void ScriptBrain::setColour(int red, int green, int blue)
+{
+    const std::lock_guard<std::mutex> lock(busy_);
+    storage::BrainHeader header = brain_.header;
+    header.drawRed = red;
+    header.drawGreen = green;
+    header.drawBlue = blue;
+    checkHeader(header, "that drawing colour");
+    brain_.header = header;
+}
+
+void ScriptBrain::setMover(int x, int y, int stepX, int stepY)
+{
+    const std::lock_guard<std::mutex> lock(busy_);
+    storage::BrainHeader header = brain_.header;
+    header.moverX = x;
+    header.moverY = y;
+    header.moverStepX = stepX;
+    header.moverStepY = stepY;
+    checkHeader(header, "that maze-mover");
+    brain_.header = header;
+}
+
+brain::Apex ScriptBrain::generate(int k)
+{
+    const std::lock_guard<std::mutex> lock(busy_);
+    brain::CellGrid& cells = *brain_.cells;
+    if (k == 0) {
+        const int top = cells.size() - 1;
+        return {cells.at(brain::Red, top, top, top), cells.at(brain::Green, top, top, top),
+                cells.at(brain::Blue, top, top, top)};
+    }
+    brain::Apex apex;
+    for (int i = 0; i < k; ++i)
+        apex = brain::generate(cells);
+    return apex;
+}
+
+void ScriptBrain::save(const std::filesystem::path& path)
+{
+    const std::lock_guard<std::mutex> lock(busy_);
+    const storage::FileResult result = storage::writeBrainFile(path.string(), brain_.header, *brain_.cells);
+    if (!result.ok)
+        throw Refusal(result.error, result.systemError);
+}
+
+void ScriptBrain::paint(const Pixels& picture)
+{
+    const int n = size();
+    brain::Canvases canvases;
+    canvases.cover(n, n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const std::uint8_t* p = picture.data + y * picture.row + x * picture.column;
+            canvases.setPoint(x, y, p[0], p[picture.channel], p[2 * picture.channel]);
+        }
+    // The window only bounds what is sampled: here it covers the whole grid.
+    const platform::Surface window(n, n);
+    const std::lock_guard<std::mutex> lock(busy_);
+    brain::sampleInput(*brain_.cells, canvases, window, brain::Origin{0, 0});
+}
+
+void ScriptBrain::copyCells(std::uint8_t* out)
+{
+    const std::lock_guard<std::mutex> lock(busy_);
+    const brain::CellGrid& cells = *brain_.cells;
+    const int n = cells.size();
+    for (int c = 0; c < brain::kChannels; ++c)
+        for (int z = 0; z < n; ++z)
+            for (int y = 0; y < n; ++y)
+                for (int x = 0; x < n; ++x)
+                    *out++ = cells.at(c, x, y, z);
+}
+
+void ScriptBrain::render(int z, int scale, std::uint8_t* out)
+{
+    const int n = size();
+    platform::Surface window(n, n);
+    brain::Canvases canvases;
+    canvases.cover(n, n);
+    {
+        const std::lock_guard<std::mutex> lock(busy_);
+        brain::showLayerAlone(*brain_.cells, z, window, canvases);
+    }
+    const std::size_t side = std::size_t(n) * std::size_t(scale);
+    for (int y = 0; y < n; ++y) {
+        std::uint8_t* first = out + std::size_t(y) * std::size_t(scale) * side * 3;
+        std::uint8_t* p = first;
+        for (int x = 0; x < n; ++x) {
+            const platform::Colour colour = window.point(x, y);
+            for (int i = 0; i < scale; ++i) {
+                *p++ = std::uint8_t(colour & 0xFF);
+                *p++ = std::uint8_t((colour >> 8) & 0xFF);
+                *p++ = std::uint8_t((colour >> 16) & 0xFF);
+            }
+        }
+        for (int i = 1; i < scale; ++i)
+            std::copy(first, first + side * 3, first + std::size_t(i) * side * 3);
+    }
+}
+
+}  // namespace script

@@ -1,0 +1,100 @@
+"""load() and save(): the window's reader and writer, byte for byte, and
+their refusals with their own messages as cerebrix-cli prints them."""
+
+import errno
+import os
+
+import numpy as np
+import pytest
+
+import cerebrix
+from conftest import brain_text, run_cli
+
+
+def written_by_hand(tmp_path, n, colour, mover, seed):
+    rng = np.random.default_rng(seed)
+    cells = rng.integers(0, 256, size=(3, n, n, n))
+    for z in range(1, n):
+        cells[:, z, :z, :] = cells[:, z, :, :z] = 0
+    path = tmp_path / "hand.brain"
+    path.write_bytes(brain_text(cells, colour, mover))
+    return path, cells
+
+
+@pytest.mark.parametrize("n, colour, mover", [
+    (2, (0, 0, 0), (0, 0, 1, 1)),
+    (10, (200, 0, 64), (3, 4, 1, -1)),
+    (23, (255, 255, 255), (-5, 40, -1, -1)),
+])
+def test_a_file_comes_back_byte_for_byte(tmp_path, n, colour, mover):
+    path, cells = written_by_hand(tmp_path, n, colour, mover, seed=n)
+    brain = cerebrix.load(str(path))
+    assert (brain.size, brain.colour, brain.mover) == (n, colour, mover)
+    assert np.array_equal(brain.to_array(), cells)
+    brain.save(tmp_path / "again.brain")
+    assert (tmp_path / "again.brain").read_bytes() == path.read_bytes()
+
+
+def test_the_programs_files_come_back_byte_for_byte(tmp_path, cli):
+    cli("new", "--size", 14, "--colour", "9,99,199", "-o", tmp_path / "new.brain")
+    assert cerebrix.Brain(14).to_array().sum() == 0
+    fresh = cerebrix.Brain(14)
+    fresh.colour = (9, 99, 199)
+    fresh.save(tmp_path / "fresh.brain")
+    assert (tmp_path / "fresh.brain").read_bytes() == (tmp_path / "new.brain").read_bytes()
+
+    path, _ = written_by_hand(tmp_path, 14, (1, 2, 3), (5, 6, -1, 1), seed=3)
+    cli("generate", path, "-n", 3, "-o", tmp_path / "cli.brain")
+    brain = cerebrix.load(path)
+    brain.generate(k=3)
+    brain.save(tmp_path / "ours.brain")
+    assert (tmp_path / "ours.brain").read_bytes() == (tmp_path / "cli.brain").read_bytes()
+    cerebrix.load(tmp_path / "cli.brain").save(tmp_path / "copy.brain")
+    assert (tmp_path / "copy.brain").read_bytes() == (tmp_path / "cli.brain").read_bytes()
+
+
+def cli_message(path):
+    status, err = run_cli("info", path)
+    assert status == 1
+    return err.strip().removeprefix("cerebrix-cli info: ")
+
+
+@pytest.mark.parametrize("name, content, error", [
+    ("letters.brain", b"this is no brain\r\n", ValueError),
+    ("short.brain", b"3,3,3,128,128,128,0,0,1,1\r\n0\r\n0\r\n", ValueError),
+    ("uneven.brain", b"3,4,3,128,128,128,0,0,1,1\r\n", ValueError),
+    ("missing.brain", None, FileNotFoundError),
+    ("folder.brain", "folder", ValueError),
+])
+def test_load_refusals_carry_the_readers_message(tmp_path, name, content, error):
+    path = tmp_path / name
+    if content == "folder":
+        path.mkdir()
+    elif content is not None:
+        path.write_bytes(content)
+    with pytest.raises(error) as caught:
+        cerebrix.load(path)
+    message = caught.value.strerror if isinstance(caught.value, OSError) else str(caught.value)
+    assert message == cli_message(path)
+    assert message.startswith(f'Cannot load "{path}": ')
+
+
+def test_save_refusals_leave_the_old_file(tmp_path):
+    brain = cerebrix.Brain(5)
+    (tmp_path / "folder.brain").mkdir()
+    with pytest.raises(ValueError, match="a folder of that name is in the way"):
+        brain.save(tmp_path / "folder.brain")
+    with pytest.raises(FileNotFoundError) as caught:
+        brain.save(tmp_path / "nowhere" / "b.brain")
+    assert caught.value.errno == errno.ENOENT and "Cannot save" in caught.value.strerror
+    assert sorted(os.listdir(tmp_path)) == ["folder.brain"]
+
+
+@pytest.mark.skipif(os.geteuid() == 0, reason="root may write any file")
+def test_a_read_only_target_is_refused_and_kept(tmp_path):
+    target = tmp_path / "kept.brain"
+    target.write_bytes(b"old")
+    target.chmod(0o444)
+    with pytest.raises(PermissionError, match="may not be written"):
+        cerebrix.Brain(4).save(target)
+    assert target.read_bytes() == b"old"
