@@ -55,7 +55,7 @@ void paint(ScriptBrain& brain, const py::array& image)
 {
     const py::ssize_t n = brain.size();
     const bool fits = image.ndim() == 3 && image.shape(0) == n && image.shape(1) == n && image.shape(2) == 3;
-    if (!fits || !image.dtype().is(py::dtype::of<std::uint8_t>()))
+    if (!fits || !py::isinstance<py::array_t<std::uint8_t>>(image))
         throw py::value_error("paint takes a (" + std::to_string(n) + ", " + std::to_string(n)
                               + ", 3) uint8 array for a brain of size " + std::to_string(n) + ", not a "
                               + describe(image) + " array");
@@ -162,13 +162,16 @@ PYBIND11_MODULE(cerebrix, m)
             py::arg("k") = 1, kGenerateDoc)
         .def("save", &ScriptBrain::save, py::arg("path"), py::call_guard<py::gil_scoped_release>(), kSaveDoc)
         .def("render", &render, py::arg("layer") = 1, py::arg("scale") = 1, kRenderDoc)
-        .def("__repr__", [](const ScriptBrain& b) {
+        .def(
+            "__repr__",
+            [](const ScriptBrain& b) {
             const storage::BrainHeader h = b.header();
             return "<cerebrix.Brain size " + std::to_string(h.dimX) + ", colour (" + std::to_string(h.drawRed) + ", "
                 + std::to_string(h.drawGreen) + ", " + std::to_string(h.drawBlue) + "), mover ("
                 + std::to_string(h.moverX) + ", " + std::to_string(h.moverY) + ", " + std::to_string(h.moverStepX)
                 + ", " + std::to_string(h.moverStepY) + ")>";
-        });
+            },
+            "The size, drawing colour and maze-mover, for the notebook's echo.");
 
     m.def("load", &ScriptBrain::load, py::arg("path"), py::call_guard<py::gil_scoped_release>(), kLoadDoc);
 }
