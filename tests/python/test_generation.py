@@ -56,3 +56,19 @@ def test_threads_sharing_a_brain_take_turns():
     for _ in range(100):
         model_generation(cells)
     assert np.array_equal(shared.to_array(), cells)
+
+
+def test_generate_lets_other_threads_run():
+    # The apex changes with every generation; a thread that can look while
+    # generate(k) runs on another one sees values between the first and last.
+    import threading
+    brain = cerebrix.Brain(120)
+    brain.paint(np.random.default_rng(5).integers(0, 256, size=(120, 120, 3), dtype=np.uint8))
+    apex = brain.layer(120)
+    worker = threading.Thread(target=brain.generate, kwargs={"k": 1000})
+    seen = set()
+    worker.start()
+    while worker.is_alive() and len(seen) < 5:
+        seen.add(apex.tobytes())
+    worker.join()
+    assert len(seen) >= 5
