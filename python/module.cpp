@@ -7,7 +7,6 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <cerrno>
-#include <climits>
 #include <string>
 
 #include "docstrings.h"
