@@ -131,8 +131,8 @@ void saveDone(window::Drawing& d)
     if (!cells) {
         // Enter in the name box means "Done": say what does generate.
         say(d,
-            "Cannot save \"" + file + "\" yet: the brain has a new size. Close this panel, press Enter on the grid "
-            "to generate it, then save.",
+            "Cannot save \"" + file + "\" yet: the brain has a new size. Close this panel, press Enter on the grid, "
+            "then save.",
             {file});
         return;
     }
