@@ -138,8 +138,8 @@ private slots:
             label->grab();  // painted, and so fitted, as on the screen
             const QRect box = label->contentsRect();
             QCOMPARE(QFontInfo(label->font()).pixelSize(), 13);
-            QVERIFY2(box.contains(QFontMetrics(label->font()).boundingRect(box, int(label->alignment()) | Qt::TextWordWrap, text)),
-                     qPrintable(text));
+            const int flags = int(label->alignment()) | Qt::TextWordWrap;
+            QVERIFY2(box.contains(QFontMetrics(label->font()).boundingRect(box, flags, text)), qPrintable(text));
             QCOMPARE(text.contains(QChar(0x2026)), shortened);
             QVERIFY(!text.contains(QChar::ReplacementCharacter));
             if (what.startsWith("save"))

@@ -104,6 +104,7 @@ private slots:
             {"", "open options;key Escape;key =;key Enter", "187 13", "closed, side 40, red 128, files "},
             {"", "open drawoptions;key Escape;key Escape;key Q", "27 81", "closed, side 30, red 129, files "},
             {"", "open playoptions;away;key Q", "81", "closed, side 30, red 129, files "},
+            {"", "open options;open options;key Q", "81", "closed, side 30, red 129, files "},
             {"", "open playoptions;item playoff;key Q", "81", "closed, side 30, red 129, files "},
             {"", "open about;key Q", "81", "About '', side 30, red 129, files "},
             // Alt alone is a key like any other and leaves the menus shut.
@@ -116,7 +117,8 @@ private slots:
             {"", "open options;item loadbrain;type x-a", "", "Load '', side 30, red 128, files "},
             {"", "open drawoptions;item choosecolor;type 20x", "", "Colour '20x', side 30, red 128, files "},
             // A key held in a panel that closes it stops with the panel.
-            {"key Enter", "open options;item savebrain;type held;hold Enter", "", "closed, side 30, red 128, files held.brain"},
+            {"key Enter", "open options;item savebrain;type held;hold Enter", "",
+             "closed, side 30, red 128, files held.brain"},
             {saved + ";key Q", "open options;item loadbrain;pick a.brain;hold Enter;key Q", "81",
              "closed, side 30, red 129, files a.brain"},
             {"", "open drawoptions;item choosecolor;type 200;hold Enter;hold Q", "81 81 81 81",
