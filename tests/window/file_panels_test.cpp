@@ -149,6 +149,29 @@ private slots:
         }
     }
 
+    // A large folder fills the list in steps after the panel opens; a new
+    // opening meanwhile starts afresh, so no name is lost or listed twice.
+    void largeFolderFillsInSteps()
+    {
+        constexpr int brains = 30000;
+        for (int i = 0; i < brains; ++i)
+            std::ofstream(QString("b%1.brain").arg(i, 5, 10, QChar('0')).toStdString());
+        QVERIFY(QDir().mkdir("folder.brain"));
+        std::ofstream("other.txt");
+        LiveWindow w;
+        auto* list = qobject_cast<QListWidget*>(w.control("File2"));
+        w.run("menu loadbrain");
+        QVERIFY(list->count() < brains);
+        w.run("click Command4;menu loadbrain");
+        for (int turns = 0; list->count() < brains && turns < 1000; ++turns)
+            w.settle(1);
+        QCOMPARE(list->count(), brains);
+        for (int i = 0; i < brains; i += 997)
+            QCOMPARE(list->item(i)->text(), QString("b%1.brain").arg(i, 5, 10, QChar('0')));
+        w.settle(5);
+        QCOMPARE(list->count(), brains);
+    }
+
     // A file that ends before its first cell.
     void failedLoadChangesNothing()
     {
