@@ -32,6 +32,7 @@ void openColourPanel(window::Drawing& d)
     d.host().setText(kGreenBox, std::to_string(c.green));
     d.host().setText(kBlueBox, std::to_string(c.blue));
     d.openPanel(window::Panel::Colour);
+    d.host().focus(kRedBox);  // what is typed next is a number, not a key command
 }
 
 void colourDone(window::Drawing& d)

@@ -1,10 +1,14 @@
 #include "panels.h"
 
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "storage/brain_file.h"
 #include "busy_cursor.h"
 #include "window/drawing.h"
+#include "window/fitted_message.h"
 #include "window/names.h"
 
 namespace files {
@@ -18,17 +22,30 @@ bool onlyBlanks(const std::string& s)
     return s.find_first_not_of(" \t") == std::string::npos;
 }
 
-void say(window::Drawing& d, const std::string& message)
+// The names in a message are shortened as the label needs, never the message.
+void say(window::Drawing& d, const std::string& message, std::vector<std::string> names)
 {
-    d.host().setText(kFileMessage, message);
+    d.host().setText(kFileMessage, window::fittedMessage(d.host(), kFileMessage, message, std::move(names)));
     d.host().setVisible(kFileMessage, true);
 }
 
-void openPanel(window::Drawing& d, Panel panel, const char* list)
+// The name box takes the keyboard, so that a name typed at once is not taken
+// for key commands (which would resize the brain at its first "-").
+void openPanel(window::Drawing& d, Panel panel, const char* list, const char* nameBox)
 {
     d.host().setVisible(kFileMessage, false);  // a message left by a file opened from outside
     d.host().rereadFiles(list);
     d.openPanel(panel);
+    d.host().focus(nameBox);
+}
+
+// Where a save goes, named in full: a message about the folder "." says
+// nothing once the working folder has moved to where a brain was opened.
+std::string inWorkingFolder(const std::string& file)
+{
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::current_path(ec);
+    return ec ? file : (folder / file).string();
 }
 
 void closePanel(window::Drawing& d, Panel panel)
@@ -81,12 +98,12 @@ void install(window::Drawing& d)
 
 void openSavePanel(window::Drawing& d)
 {
-    openPanel(d, Panel::Save, kSaveFiles);
+    openPanel(d, Panel::Save, kSaveFiles, kSaveName);
 }
 
 void openLoadPanel(window::Drawing& d)
 {
-    openPanel(d, Panel::Load, kLoadFiles);
+    openPanel(d, Panel::Load, kLoadFiles, kLoadName);
 }
 
 void closeSavePanel(window::Drawing& d)
@@ -106,18 +123,24 @@ void saveDone(window::Drawing& d)
         return;
     const std::string file = name + ".brain";
     if (name.find('/') != std::string::npos || name.find('\0') != std::string::npos) {
-        say(d, "Cannot save as \"" + file + "\": a name may not contain \"/\". Brains are saved in the working folder.");
+        say(d, "Cannot save as \"" + file + "\": a name may not contain \"/\". Brains are saved in the working folder.",
+            {file});
         return;
     }
     const brain::CellGrid* cells = d.brain().cellsOfSide();
     if (!cells) {
-        say(d, "Cannot save \"" + file + "\" yet: the brain has a new size. Generate it first (Enter), then save.");
+        // Enter in the name box means "Done": say what does generate.
+        say(d,
+            "Cannot save \"" + file + "\" yet: the brain has a new size. Close this panel, press Enter on the grid, "
+            "then save.",
+            {file});
         return;
     }
+    const std::string path = inWorkingFolder(file);
     BusyCursor busy(d.host());
-    const storage::FileResult r = storage::writeBrainFile(file, headerOf(d), *cells, {}, busy.progress());
+    const storage::FileResult r = storage::writeBrainFile(path, headerOf(d), *cells, {}, busy.progress());
     if (!r.ok) {
-        say(d, r.error);
+        say(d, r.error, {path, std::filesystem::path(path).parent_path().string(), file});
         return;
     }
     closeSavePanel(d);
@@ -138,7 +161,7 @@ bool loadBrain(window::Drawing& d, const std::string& path)
     BusyCursor busy(d.host());
     const storage::FileResult r = storage::readBrainFile(path, loaded, busy.progress());
     if (!r.ok || !loaded.cells) {
-        say(d, r.ok ? "Cannot load \"" + path + "\"." : r.error);
+        say(d, r.ok ? "Cannot load \"" + path + "\"." : r.error, {path});
         return false;
     }
     d.takeUp(storedOf(loaded));

@@ -31,6 +31,7 @@ struct ControlSpec {
     int maxLength = 0;        // text boxes: 0 = no limit
     bool readOnly = false;    // text boxes
     std::string pattern{};    // file lists, e.g. "*.brain"
+    bool opaque = false;      // labels: on a white ground of their own, readable over the grid
 };
 
 // Key codes: Windows virtual-key numbers, which the key commands compare.
@@ -86,6 +87,10 @@ public:
     virtual void setText(const std::string& control, const std::string& text) = 0;
     // Reads a file list afresh from the working directory.
     virtual void rereadFiles(const std::string& list) = 0;
+    // Gives a shown control the keyboard, its text selected so typing replaces it.
+    virtual void focus(const std::string& /*control*/) {}
+    // Whether `text` shows whole in a label at the label's usual font size.
+    virtual bool fitsAtUsualSize(const std::string& /*label*/, const std::string& /*text*/) const { return true; }
     // Shows pixels (colour numbers, row by row) in a picture box.
     virtual void setPicture(const std::string& control, const Surface& picture) = 0;
 

@@ -127,6 +127,10 @@ QWidget* addControl(QWidget* parent, const ControlSpec& c, Wiring wiring)
         auto* l = new FittedLabel(q(c.text), parent);
         QPalette pal = l->palette();
         pal.setColor(QPalette::WindowText, toQRgb(c.colour));
+        if (c.opaque) {
+            pal.setColor(QPalette::Window, Qt::white);
+            l->setAutoFillBackground(true);
+        }
         l->setPalette(pal);
         w = l;
         break;
@@ -156,6 +160,7 @@ QWidget* addControl(QWidget* parent, const ControlSpec& c, Wiring wiring)
     }
     case ControlKind::FileList: {
         auto* list = new QListWidget(parent);
+        list->setUniformItemSizes(true);  // a long list is laid out without measuring every name
         list->setProperty("pattern", q(c.pattern));
         const std::string name = c.name;
         // Only a selection the user makes counts: the list taking the focus

@@ -39,6 +39,15 @@ void FittedLabel::fit()
         setFont(f);
 }
 
+bool FittedLabel::fitsAtUsualSize(const QString& text) const
+{
+    QFont f = font();
+    f.setPixelSize(kLabelPx);
+    const QRect box = contentsRect();
+    const QRect need = QFontMetrics(f).boundingRect(box, int(alignment()) | Qt::TextWordWrap, text);
+    return need.width() <= box.width() && need.height() <= box.height();
+}
+
 void FittedLabel::paintEvent(QPaintEvent* e)
 {
     if (text() != fittedFor_)

@@ -12,6 +12,7 @@ class FittedLabel : public QLabel {
 public:
     FittedLabel(const QString& text, QWidget* parent);
     void fit();  // for the text and size of now; a text set later fits itself
+    bool fitsAtUsualSize(const QString& text) const;
 
 protected:
     void paintEvent(QPaintEvent* e) override;

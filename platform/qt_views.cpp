@@ -212,6 +212,14 @@ void SurfaceView::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     }
+    // A held key repeats for the window only if its press began here: the
+    // Enter that closed a panel does not go on to generate.
+    if (!e->isAutoRepeat())
+        held_.insert(e->key());
+    else if (!held_.contains(e->key())) {
+        e->accept();
+        return;
+    }
     if (sink)
         sink->keyPressed(virtualKeyCode(e->key(), e->modifiers() & Qt::KeypadModifier));
     e->accept();
@@ -219,7 +227,16 @@ void SurfaceView::keyPressEvent(QKeyEvent* e)
 
 void SurfaceView::keyReleaseEvent(QKeyEvent* e)
 {
+    if (!e->isAutoRepeat())
+        held_.remove(e->key());
     e->accept();
+}
+
+// A key released while the keyboard is elsewhere is never seen here.
+void SurfaceView::focusOutEvent(QFocusEvent* e)
+{
+    held_.clear();
+    QWidget::focusOutEvent(e);
 }
 
 // Tab pressed on the surface is a key like any other for the program, not a

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QRgb>
+#include <QSet>
 #include <QString>
 #include <string>
 
@@ -58,6 +59,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
@@ -67,6 +69,7 @@ private:
     Surface& surface_;
     QImage image_;  // in screen pixels and the screen's own format
     int scale_ = 0;  // the pixelScale() image_ was made for
+    QSet<int> held_;  // keys whose press reached the program and are still down
 };
 
 }  // namespace platform

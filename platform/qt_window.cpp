@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIcon>
@@ -22,6 +21,9 @@
 
 #include "command_line.h"
 #include "qt_controls.h"
+#include "qt_file_list.h"
+#include "qt_fitted.h"
+#include "qt_menu_focus.h"
 #include "qt_views.h"
 
 // The icon pictures live in a resource of this static library: named here
@@ -57,6 +59,7 @@ public:
         window_.setCentralWidget(view_);
         for (const MenuEntry& top : design.menus)
             addMenuEntry(window_.menuBar(), nullptr, top, wiring(), actions_);
+        keepKeysFromMenuBar(window_.menuBar(), view_);
         for (const ControlSpec& c : design.controls)
             controls_[c.name] = addControl(view_, c, wiring());
         // The client area below the menu bar is the designed size exactly.
@@ -122,14 +125,22 @@ public:
     }
     void rereadFiles(const std::string& list) override
     {
-        auto* w = qobject_cast<QListWidget*>(widget(list));
+        if (auto* w = qobject_cast<QListWidget*>(widget(list)))
+            rereadFileList(w);
+    }
+    void focus(const std::string& control) override
+    {
+        QWidget* w = widget(control);
         if (!w)
             return;
-        const QSignalBlocker quiet(w);
-        w->clear();
-        const QStringList names = QDir::current().entryList(
-            {w->property("pattern").toString()}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-        w->addItems(names);
+        w->setFocus(Qt::OtherFocusReason);
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            e->selectAll();
+    }
+    bool fitsAtUsualSize(const std::string& label, const std::string& text) const override
+    {
+        auto* l = dynamic_cast<FittedLabel*>(widget(label));
+        return !l || l->fitsAtUsualSize(q(text));
     }
     void setPicture(const std::string& control, const Surface& picture) override
     {

@@ -18,6 +18,12 @@ ControlSpec label(const char* name, Box b, std::string text, platform::Colour co
             .height = b.height, .text = std::move(text), .colour = colour};
 }
 
+ControlSpec opaque(ControlSpec label)
+{
+    label.opaque = true;
+    return label;
+}
+
 ControlSpec textBox(const char* name, Box b, int maxLength, bool readOnly = false)
 {
     return {.name = name, .kind = ControlKind::TextBox, .left = b.left, .top = b.top, .width = b.width,
@@ -82,8 +88,9 @@ std::vector<ControlSpec> controlDesign()
         button(c::kLoadCancel, {8, 200, 49, 33}, "Cancel"),
 
         // Above the file panels' controls, on the white left of the window,
-        // clear of the swatch and the grid.
-        label(c::kFileMessage, {8, 8, 260, 60}, "", rgb(192, 0, 0)),
+        // clear of the swatch; on a white ground of its own, since a large
+        // grid reaches up under it.
+        opaque(label(c::kFileMessage, {8, 8, 260, 60}, "", rgb(192, 0, 0))),
 
         label(c::kRedLabel, {8, 72, 121, 17}, "Amount of red (0-255):", rgb(255, 0, 0)),
         textBox(c::kRedBox, {128, 72, 25, 19}, 3),

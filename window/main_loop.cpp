@@ -45,7 +45,15 @@ void Drawing::activated()
 
 void Drawing::keyPressed(int code)
 {
-    if (started_ && onKey_)
+    if (!started_)
+        return;
+    // Escape is no key command: with About open it closes the panel as a
+    // press on the surface does, and does nothing else.
+    if (code == platform::key::Escape && menus_.panelOpen(Panel::About)) {
+        closePanel(Panel::About);
+        return;
+    }
+    if (onKey_)
         onKey_(code);
 }
 

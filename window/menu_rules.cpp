@@ -24,16 +24,17 @@ void MenuRules::panelOpened(Panel panel)
 void MenuRules::panelClosed(Panel panel, bool playing, int layer)
 {
     open_[index(panel)] = false;
+    // Play disabled "Options" and "Choose draw color" itself: a panel closing
+    // meanwhile gives back only what its opening took.
+    if (!playing)
+        enablePanelMenus();
     if (panel == Panel::About) {
-        if (!playing)
-            enablePanelMenus();
         if (layer == 0)
             state_.setEnabled(kPlayOptions, true);
         return;
     }
     state_.setEnabled(kPlayOptions, layer == 0);
     state_.setEnabled(kAbout, true);
-    enablePanelMenus();
 }
 
 void MenuRules::playStarted()

@@ -25,8 +25,8 @@ public:
     // Every panel disables "Options", "Play options" and "Choose draw color";
     // the file and colour panels "About" as well.
     void panelOpened(Panel panel);
-    // The About panel gives back "Options" and "Choose draw color" only when
-    // play is off; every panel gives back "Play options" on the input layer.
+    // A panel gives back "Options" and "Choose draw color" only when play is
+    // off, and "Play options" only on the input layer.
     void panelClosed(Panel panel, bool playing, int layer);
     bool panelOpen(Panel panel) const { return open_[index(panel)]; }
 

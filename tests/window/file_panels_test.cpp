@@ -1,5 +1,6 @@
 // The Save and Load panels in the real window, in a scratch working folder.
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <fstream>
@@ -50,7 +51,7 @@ private slots:
             {" both ", "", " both .brain"},  // blanks kept
             {"twice.brain", "", "twice.brain.brain"},
             {"sub/dir", "", ""},
-            // The surface has the focus: the brain grows under the open panel.
+            // With the keyboard given to the surface, the brain grows under the open panel.
             {"grown", "key +", ""},
             {"grown", "key +;key Enter", "grown.brain"},
         };
@@ -59,6 +60,8 @@ private slots:
             LiveWindow w(typed + ", " + before);
             w.run("key Enter;menu savebrain");
             w.box("Text1")->setText(typed);
+            if (!before.isEmpty())
+                w.view()->setFocus();  // as a click on the surface does
             w.run(before + ";click Command1");
             QCOMPARE(QDir().entryList({"*.brain"}, QDir::Files), file.isEmpty() ? QStringList() : QStringList{file});
             QVERIFY(QDir("sub").isEmpty());
@@ -90,6 +93,83 @@ private slots:
         w.run("click Command3");
         QVERIFY(!w.control("Text2")->isVisible());
         QVERIFY(snapshot(w) == saved);
+    }
+
+    // Messages naming long or non-ASCII names, and long folders, keep the
+    // label's usual font size: the names give way, shortened in the middle
+    // on whole characters, and a save names the folder it was made in.
+    void messagesKeepTheirSize()
+    {
+        const QString longName = "brain-" + QString(140, 'x') + "-end.brain";
+        const QString wide = QString("Grüße-日本の脳-").repeated(6) + ".brain";
+        const QString deep = "d-" + QString(90, 'y') + "/e-" + QString(90, 'z');
+        // The folder to work in (made below the scratch folder), a file to
+        // make there, and what happens in the panels; whether a name is shortened.
+        const std::tuple<QString, QString, QString, bool> rows[] = {
+            {"", longName, "load " + longName, true},
+            {"", wide, "load " + wide, true},
+            {deep, "", "load missing.brain", false},
+            {"", "", "pending ÄÖÜäöüßéèêëïîôœùûÿçÆØÅæøåñ", true},  // wider than a line
+            {deep, "", "save in the way", true},  // a folder named as the new file
+        };
+        for (const auto& [folder, file, what, shortened] : rows) {
+            init();
+            QVERIFY(folder.isEmpty() || (QDir().mkpath(folder) && QDir::setCurrent(folder)));
+            if (!file.isEmpty())
+                std::ofstream(QFile::encodeName(file).toStdString()) << "not a brain";
+            LiveWindow w(what);
+            const QString name = what.section(' ', 1);
+            if (what.startsWith("load")) {
+                w.run("menu loadbrain");
+                w.host().setText("Text2", name.toStdString());
+                w.run("click Command3");
+            } else {
+                w.run("key Enter;menu savebrain");
+                w.host().setText("Text1", (what.startsWith("pending") ? name : QString(30, 'n')).toStdString());
+                if (what.startsWith("pending"))
+                    w.d().resizeTo(40);
+                else
+                    QVERIFY(QDir().mkdir(QString(30, 'n') + ".brain"));
+                w.run("click Command1");
+            }
+            auto* label = qobject_cast<QLabel*>(w.control(kMessage));
+            const QString text = label->text();
+            QVERIFY(label->isVisible() && text.startsWith("Cannot"));
+            label->grab();  // painted, and so fitted, as on the screen
+            const QRect box = label->contentsRect();
+            QCOMPARE(QFontInfo(label->font()).pixelSize(), 13);
+            const int flags = int(label->alignment()) | Qt::TextWordWrap;
+            QVERIFY2(box.contains(QFontMetrics(label->font()).boundingRect(box, flags, text)), qPrintable(text));
+            QCOMPARE(text.contains(QChar(0x2026)), shortened);
+            QVERIFY(!text.contains(QChar::ReplacementCharacter));
+            if (what.startsWith("save"))
+                QVERIFY2(text.contains("\"" + scratch->path().left(8)) && !text.contains("\".\""), qPrintable(text));
+            if (what.startsWith("pending"))
+                QVERIFY(text.contains("press Enter on the grid"));
+        }
+    }
+
+    // A large folder fills the list in steps after the panel opens; a new
+    // opening meanwhile starts afresh, so no name is lost or listed twice.
+    void largeFolderFillsInSteps()
+    {
+        constexpr int brains = 30000;
+        for (int i = 0; i < brains; ++i)
+            std::ofstream(QString("b%1.brain").arg(i, 5, 10, QChar('0')).toStdString());
+        QVERIFY(QDir().mkdir("folder.brain"));
+        std::ofstream("other.txt");
+        LiveWindow w;
+        auto* list = qobject_cast<QListWidget*>(w.control("File2"));
+        w.run("menu loadbrain");
+        QVERIFY(list->count() < brains);
+        w.run("click Command4;menu loadbrain");
+        for (int turns = 0; list->count() < brains && turns < 1000; ++turns)
+            w.settle(1);
+        QCOMPARE(list->count(), brains);
+        for (int i = 0; i < brains; i += 997)
+            QCOMPARE(list->item(i)->text(), QString("b%1.brain").arg(i, 5, 10, QChar('0')));
+        w.settle(5);
+        QCOMPARE(list->count(), brains);
     }
 
     // A file that ends before its first cell.

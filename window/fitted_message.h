@@ -1,0 +1,22 @@
+#pragma once
+// Messages that name files, made to show whole in their label at its usual
+// font size: the names are shortened in the middle, around an ellipsis, as
+// little as that takes, instead of the whole message shrinking to a blur.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/host.h"
+
+namespace window {
+
+// `message` with every occurrence of each of `names` kept to the same number
+// of characters; unchanged when it fits already.
+std::string fittedMessage(const platform::Host& host, const std::string& label, const std::string& message,
+                          std::vector<std::string> names);
+
+// `name` kept to its first and last characters, `keep` in all, around "…";
+// whole when it has no more. Never splits a UTF-8 character.
+std::string shortenedInMiddle(const std::string& name, std::size_t keep);
+
+}  // namespace window
