@@ -64,7 +64,7 @@ private:
 // is short in a whole file too.)
 bool readsExactly(const QByteArray& format)
 {
-    return format == "bmp" || format == "dib" || format == "ppm" || format == "pgm" || format == "pbm";
+    return format == "bmp" || format == "dib" || format == "png" || format == "ppm" || format == "pgm" || format == "pbm";
 }
 
 // What libpng and other codec libraries print on stderr themselves, caught
