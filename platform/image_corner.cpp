@@ -135,14 +135,18 @@ private:
     QtMessageHandler previous_;
 };
 
-// A warning that says the pixels are not what the file meant. libpng's
-// warnings concern extras beside the pixels (a colour profile, a chunk's
-// checksum), whose failures libpng reports as errors; stray bytes between
-// a JPEG's parts are common in photographs that decode whole.
+// A warning that says nothing against the pixels. libpng's warnings concern
+// extras beside them (a colour profile, an ancillary chunk's checksum), and
+// libpng reports damage to the pixels as an error; libjpeg's listed here
+// are common in photographs that decode whole: stray bytes between markers,
+// a newer JFIF revision, an unknown Adobe transform, a broken ICC profile.
 bool harmless(const std::string& warning)
 {
-    return warning.find("libpng warning") != std::string::npos
-        || warning.find("extraneous bytes") != std::string::npos;
+    for (const char* text : {"libpng warning", "extraneous bytes", "unknown JFIF revision",
+                             "Unknown Adobe color transform", "bad ICC marker"})
+        if (warning.find(text) != std::string::npos)
+            return true;
+    return false;
 }
 
 ImageResult fail(std::string why)

@@ -25,7 +25,9 @@ ImageResult readImage(const std::string& path, Surface& out);
 // EXIF orientation says. Only those pixels are decoded where the format
 // allows, so a photograph of any size will do. `width` and `height` get the
 // image's size as seen; when it is smaller than side x side, `out` stays
-// empty and the result is still ok. A damaged or cut-short file is refused.
+// empty and the result is still ok. A damaged or cut-short file is refused,
+// with what the codecs would have printed on stderr as the reason: stderr
+// is taken for the time of the read, so no other thread should write there.
 ImageResult readImageCorner(int fd, int side, Surface& out, int& width, int& height);
 
 // The formats encodeImage writes, by the names files use as their suffix

@@ -55,7 +55,6 @@ public:
         std::optional<std::string> piped;  // fed to stdin through a pipe
         std::string inputFile;             // opened as stdin instead
         std::string outputFile;            // opened as stdout instead of caught
-        std::vector<std::string> environment;  // added to the environment
     };
 
     // cerebrix-cli with these arguments, run in this folder; its output is
@@ -88,23 +87,9 @@ public:
         for (auto& a : all)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        std::vector<std::string> env = streams.environment;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry(*e);
-            const std::string key = entry.substr(0, entry.find('=') + 1);
-            bool replaced = false;
-            for (const auto& mine : streams.environment)
-                replaced = replaced || mine.compare(0, key.size(), key) == 0;
-            if (!replaced)
-                env.push_back(entry);
-        }
-        std::vector<char*> envp;
-        for (auto& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
         pid_t pid = 0;
         Outcome r;
-        if (posix_spawn(&pid, CEREBRIX_CLI, &actions, nullptr, argv.data(), envp.data()) == 0) {
+        if (posix_spawn(&pid, CEREBRIX_CLI, &actions, nullptr, argv.data(), environ) == 0) {
             if (streams.piped) {
                 ::close(pipeEnds[0]);
                 // The child may stop reading early; a closed pipe is no failure here.
