@@ -16,10 +16,11 @@ namespace {
 
 using Streams = Scratch::Streams;
 
-// a.brain (size 6) and a 9 x 7 picture in.png.
+// a.brain (size 24: its text is larger than a pipe holds, so it is read
+// as it comes) and a 9 x 7 picture in.png.
 void prepare(const Scratch& dir)
 {
-    const storage::LoadedBrain b = randomBrain(6, 7);
+    const storage::LoadedBrain b = randomBrain(24, 7);
     ASSERT_TRUE(storage::writeBrainFile(dir.file("a.brain"), b.header, *b.cells).ok);
     platform::Surface picture(9, 7);
     std::mt19937 rng(8);
