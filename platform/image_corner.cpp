@@ -27,7 +27,9 @@ namespace {
 
 // Standard input that is not a file is read whole before it is decoded;
 // past this, it is no picture but an endless stream.
-constexpr qint64 kLargestStream = qint64(4) << 30;
+constexpr qint64 kLargestStream = qint64(1) << 30;
+// Enough of a stream's start for Qt to know a picture by its signature.
+constexpr qint64 kSignatureBytes = 64;
 
 // Reads through to another device and notes a read that found nothing left
 // where the decoder wanted more, and one that found less.
@@ -271,7 +273,16 @@ ImageResult readImageCorner(int fd, int side, Surface& out, int& width, int& hei
         if (bytes.size() + n > kLargestStream)
             return fail("the stream goes on past " + std::to_string(kLargestStream >> 30)
                         + " GiB, longer than any picture it could be");
+        const bool knownYet = bytes.size() >= kSignatureBytes;
         bytes.append(chunk, qsizetype(n));
+        // A stream that starts as no picture does (zeros, text) is told so
+        // now, not after it has filled the memory.
+        if (!knownYet && bytes.size() >= kSignatureBytes) {
+            QBuffer start(&bytes);
+            start.open(QIODevice::ReadOnly);
+            if (QImageReader::imageFormat(&start).isEmpty())
+                return fail("it does not start as any picture format Qt reads");
+        }
     }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -109,6 +109,16 @@ TEST(CliConventions, InputsThatAreNoFilesAreRefusedAtOnce)
             EXPECT_EQ(before, dir.names());
         }
     }
+    // "-" takes standard input whatever it is; one without end is still
+    // refused as soon as it cannot be a brain or a picture.
+    Streams endless;
+    endless.inputFile = "/dev/zero";
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"info", "-"}, {"new", "--size", "4", "--from-image", "-", "-o", "b.brain"}}) {
+        const Outcome r = dir.run(args, endless, std::chrono::seconds(3));
+        EXPECT_EQ(1, r.status) << args[0] << ": " << r.err;
+        EXPECT_EQ(before, dir.names());
+    }
 }
 
 TEST(CliConventions, AFailedWriteOnStdoutIsAnError)
