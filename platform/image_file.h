@@ -16,8 +16,9 @@ struct ImageResult {
     std::string error;
 };
 
-// The whole image, each pixel as r + 256 g + 65536 b; transparency is
-// dropped, the colour channels are kept as stored.
+// The whole image as its pixels are stored (no orientation applied), each
+// pixel as r + 256 g + 65536 b; transparency is dropped, the colour
+// channels are kept as stored. For looking at pictures this program wrote.
 ImageResult readImage(const std::string& path, Surface& out);
 
 // The top-left side x side pixels of the image read from the open file
