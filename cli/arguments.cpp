@@ -59,7 +59,7 @@ Arguments parseArguments(const std::vector<std::string>& args, const std::vector
             out.help = true;
             continue;
         }
-        if (arg == "--version") {
+        if (arg == "--version" || arg == "-V") {
             out.version = true;
             continue;
         }

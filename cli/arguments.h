@@ -35,7 +35,7 @@ struct Arguments {
     const std::string& required(const std::string& name) const;
 };
 
-// Knows --help, --version and "--" besides the given options. An option may
+// Knows --help (-h), --version (-V) and "--" besides the given options. An option may
 // come before or after the words; "--name value" and "--name=value" are the
 // same. Unknown, repeated or incomplete options are a UsageError.
 Arguments parseArguments(const std::vector<std::string>& args, const std::vector<OptionKind>& options);

@@ -1,17 +1,21 @@
 #include <string>
 
 #include "commands.h"
+#include "input_files.h"
 
 namespace cli {
 
-storage::LoadedBrain loadBrain(const Arguments& args)
+storage::LoadedBrain loadBrain(const Arguments& args, long long* length)
 {
     if (args.words.empty())
         throw UsageError("a brain file to read is required");
     if (args.words.size() > 1)
         throw UsageError("one brain file only; '" + args.words[1] + "' is one too many");
+    const InputFile input(args.words[0], "Cannot load");
+    if (length)
+        *length = input.length();
     storage::LoadedBrain brain;
-    const storage::FileResult result = storage::readBrainFile(args.words[0], brain);
+    const storage::FileResult result = storage::readBrainStream(input.fd(), brain, input.name());
     if (!result.ok)
         throw Refusal(result.error);
     return brain;

@@ -15,8 +15,10 @@ int generateCommand(const Arguments& args);
 int renderCommand(const Arguments& args);
 int newCommand(const Arguments& args);
 
-// The one brain file a command reads, with the Load panel's reader.
-storage::LoadedBrain loadBrain(const Arguments& args);
+// The one brain file a command reads, with the Load panel's reader; "-"
+// reads standard input. `length`, when given, gets the input's length in
+// bytes, or -1 when it is not known beforehand (a pipe).
+storage::LoadedBrain loadBrain(const Arguments& args, long long* length = nullptr);
 // With the Save panel's writer: complete, or the old file untouched.
 void saveBrain(const std::string& path, const storage::LoadedBrain& brain);
 

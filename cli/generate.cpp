@@ -1,10 +1,10 @@
 // generate: K generations on the cells as the file holds them, saved whole.
 #include <climits>
-#include <cstdio>
 
 #include "commands.h"
 #include "output_files.h"
 #include "progress.h"
+#include "standard_streams.h"
 
 namespace cli {
 
@@ -25,14 +25,15 @@ int generateCommand(const Arguments& args)
         Progress progress("generating", count);
         for (int k = 1; k <= count; ++k) {
             apex = brain::generate(*brain.cells);
+            // Each line as it comes, for a reader that follows the run.
             if (every)
-                std::printf("generation %d: apex %s\n", k, describeApex(apex).c_str());
+                printOut("generation " + std::to_string(k) + ": apex " + describeApex(apex) + "\n", true);
             progress.update(k);
         }
     }
     saveBrain(out, brain);
     if (!every)
-        std::printf("generation %d: apex %s\n", count, describeApex(apex).c_str());
+        printOut("generation " + std::to_string(count) + ": apex " + describeApex(apex) + "\n");
     return 0;
 }
 

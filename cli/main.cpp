@@ -1,5 +1,5 @@
 // cerebrix-cli: brains without a window. Inspect a brain file, run
-// generations, render layers as PNG pictures, grow a new brain from an image.
+// generations, render layers as pictures, grow a new brain from an image.
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -8,6 +8,8 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "standard_streams.h"
+#include "text_escape.h"
 
 #ifndef CEREBRIX_VERSION
 #define CEREBRIX_VERSION "1.0"
@@ -33,7 +35,7 @@ const std::vector<Command>& commandTable()
          "\n"
          "Reads FILE whole, as the Load panel does, and prints its size, drawing\n"
          "colour, maze-mover position and direction, the apex cell as stored, and\n"
-         "the file's length in bytes.\n"
+         "the file's length in bytes. FILE - is standard input.\n"
          "\n"
          "  --json        print the same as one JSON object\n",
          {{"json", 0, false}}, infoCommand},
@@ -43,22 +45,25 @@ const std::vector<Command>& commandTable()
          "Runs K generations on the cells as FILE holds them (nothing is sampled:\n"
          "the input layer is what the file holds), saves the brain to OUT as the\n"
          "Save panel does, and prints the apex after the last generation.\n"
+         "FILE - is standard input.\n"
          "\n"
          "  -n, --generations K   how many generations to run (at least 1)\n"
          "  -o, --output OUT      the brain file to write (may be FILE itself)\n"
          "  --every               print the apex after every generation\n",
          {{"generations", 'n', true}, {"output", 'o', true}, {"every", 0, false}}, generateCommand},
-        {"render", "write layers as PNG pictures",
+        {"render", "write layers as pictures",
          "Usage: cerebrix-cli render FILE --layer L -o OUT.png [--scale S]\n"
          "       cerebrix-cli render FILE --layer all -o PATTERN [--scale S]\n"
          "\n"
          "Writes the grid square as the window shows it with layer L on view: 1 is\n"
          "the input layer, the top layer is the brain's size; cells left of or above\n"
-         "the layer's square are white.\n"
+         "the layer's square are white. FILE - is standard input. The picture's\n"
+         "format follows OUT's suffix: .png (also without a suffix), .jpg, .bmp, ...\n"
          "\n"
          "  --layer L|all        the layer to show, or every layer, one picture each\n"
          "  -o, --output OUT     the picture to write; with all, a pattern in which\n"
-         "                       %d stands for the layer number (%% for a percent sign)\n"
+         "                       %d stands for the layer number, %03d for one padded\n"
+         "                       with zeros to three digits (%% for a percent sign)\n"
          "  --scale S            draw each cell as an S x S block of pixels (default 1)\n",
          {{"layer", 0, true}, {"output", 'o', true}, {"scale", 0, true}}, renderCommand},
         {"new", "make a fresh brain, or grow one from an image",
@@ -71,7 +76,9 @@ const std::vector<Command>& commandTable()
          "\n"
          "  --size N             the brain's size (at least 2)\n"
          "  -o, --output OUT     the brain file to write\n"
-         "  --from-image IMG     an image at least N x N pixels (PNG, JPEG, BMP, ...)\n"
+         "  --from-image IMG     an image at least N x N pixels (PNG, JPEG, BMP, ...),\n"
+         "                       turned as its EXIF orientation says; - reads it\n"
+         "                       from standard input\n"
          "  --colour R,G,B       the drawing colour to store, each 0..255\n",
          {{"size", 0, true}, {"output", 'o', true}, {"from-image", 0, true}, {"colour", 0, true}}, newCommand},
     };
@@ -80,23 +87,27 @@ const std::vector<Command>& commandTable()
 
 void printVersion()
 {
-    std::printf("cerebrix-cli %s\n", CEREBRIX_VERSION);
+    printOut(std::string("cerebrix-cli ") + CEREBRIX_VERSION + "\n");
 }
 
 void printProgramHelp()
 {
-    std::printf(
-                 "Usage: cerebrix-cli COMMAND [ARGUMENTS]\n"
-                 "\n"
-                 "Cerebrix brains without a window.\n"
-                 "\n"
-                 "Commands:\n");
-    for (const Command& c : commandTable())
-        std::printf( "  %-10s %s\n", c.name, c.summary);
-    std::printf(
-                 "\n"
-                 "cerebrix-cli COMMAND --help tells more about each.\n"
-                 "Exit status: 0 done, 1 refused (nothing written), 2 wrong usage.\n");
+    std::string text =
+        "Usage: cerebrix-cli COMMAND [ARGUMENTS]\n"
+        "\n"
+        "Cerebrix brains without a window.\n"
+        "\n"
+        "Commands:\n";
+    for (const Command& c : commandTable()) {
+        std::string name = c.name;
+        name.resize(10, ' ');
+        text += "  " + name + " " + c.summary + "\n";
+    }
+    text +=
+        "\n"
+        "cerebrix-cli COMMAND --help tells more about each; --version (-V) the version.\n"
+        "Exit status: 0 done, 1 refused (nothing written), 2 wrong usage.\n";
+    printOut(text);
 }
 
 int runCommand(const Command& command, const std::vector<std::string>& rest)
@@ -105,7 +116,7 @@ int runCommand(const Command& command, const std::vector<std::string>& rest)
     try {
         Arguments args = parseArguments(rest, command.options);
         if (args.help) {
-            std::fputs(command.help, stdout);
+            printOut(command.help);
             return 0;
         }
         if (args.version) {
@@ -114,15 +125,44 @@ int runCommand(const Command& command, const std::vector<std::string>& rest)
         }
         return command.run(args);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "%s%s (see cerebrix-cli %s --help)\n", prefix.c_str(), e.what(), command.name);
+        std::fprintf(stderr, "%s%s (see cerebrix-cli %s --help)\n", prefix.c_str(), printable(e.what()).c_str(),
+                     command.name);
         return 2;
     } catch (const Refusal& e) {
-        std::fprintf(stderr, "%s%s\n", prefix.c_str(), e.what());
+        std::fprintf(stderr, "%s%s\n", prefix.c_str(), printable(e.what()).c_str());
         return 1;
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "%snot enough memory\n", prefix.c_str());
         return 1;
     }
+}
+
+int run(const std::vector<std::string>& args)
+{
+    if (args.empty()) {
+        std::fprintf(stderr, "cerebrix-cli: a command is required: info, generate, render or new "
+                             "(see cerebrix-cli --help)\n");
+        return 2;
+    }
+    const std::string& first = args[0];
+    try {
+        if (first == "--help" || first == "-h" || first == "help") {
+            printProgramHelp();
+            return 0;
+        }
+        if (first == "--version" || first == "-V") {
+            printVersion();
+            return 0;
+        }
+    } catch (const Refusal& e) {
+        std::fprintf(stderr, "cerebrix-cli: %s\n", e.what());
+        return 1;
+    }
+    for (const Command& c : commandTable())
+        if (first == c.name)
+            return runCommand(c, std::vector<std::string>(args.begin() + 1, args.end()));
+    std::fprintf(stderr, "cerebrix-cli: unknown command '%s' (see cerebrix-cli --help)\n", printable(first).c_str());
+    return 2;
 }
 
 }  // namespace
@@ -131,24 +171,5 @@ int main(int argc, char** argv)
 {
     // A file-size limit must make a write fail and say so, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) {
-        std::fprintf(stderr, "cerebrix-cli: a command is required: info, generate, render or new "
-                             "(see cerebrix-cli --help)\n");
-        return 2;
-    }
-    const std::string& first = args[0];
-    if (first == "--help" || first == "-h" || first == "help") {
-        printProgramHelp();
-        return 0;
-    }
-    if (first == "--version") {
-        printVersion();
-        return 0;
-    }
-    for (const Command& c : commandTable())
-        if (first == c.name)
-            return runCommand(c, std::vector<std::string>(args.begin() + 1, args.end()));
-    std::fprintf(stderr, "cerebrix-cli: unknown command '%s' (see cerebrix-cli --help)\n", first.c_str());
-    return 2;
+    return finishStandardOutput(run(std::vector<std::string>(argv + 1, argv + argc)));
 }

@@ -1,14 +1,15 @@
 // new: a fresh brain as the window makes one at start; from an image, that
 // image painted on the input layer and one generation, as Enter would run it.
 #include <climits>
-#include <cstdio>
 #include <optional>
 
 #include "brain/canvases.h"
 #include "brain/sampling.h"
 #include "commands.h"
+#include "input_files.h"
 #include "output_files.h"
 #include "platform/image_file.h"
+#include "standard_streams.h"
 
 namespace cli {
 namespace {
@@ -27,17 +28,19 @@ void parseColour(const std::string& text, storage::BrainHeader& header)
     }
 }
 
-// The image, refused before any memory goes to the brain when it is too small.
+// The image's top-left n x n pixels, refused before any memory goes to the
+// brain when the image is too small.
 platform::Surface readPicture(const std::string& path, int n)
 {
+    const InputFile input(path, "Cannot read the image");
     platform::Surface image;
-    const platform::ImageResult read = platform::readImage(path, image);
+    int width = 0, height = 0;
+    const platform::ImageResult read = platform::readImageCorner(input.fd(), n, image, width, height);
     if (!read.ok)
         throw Refusal("Cannot read the image \"" + path + "\": " + read.error);
-    if (image.width() < n || image.height() < n)
-        throw Refusal("the image \"" + path + "\" is " + std::to_string(image.width()) + " x "
-                      + std::to_string(image.height()) + " pixels, smaller than the brain's " + std::to_string(n)
-                      + " x " + std::to_string(n));
+    if (width < n || height < n)
+        throw Refusal("the image \"" + path + "\" is " + std::to_string(width) + " x " + std::to_string(height)
+                      + " pixels, smaller than the brain's " + std::to_string(n) + " x " + std::to_string(n));
     return image;
 }
 
@@ -82,7 +85,7 @@ int newCommand(const Arguments& args)
         apex = growFromImage(*brain.cells, image);
     saveBrain(out, brain);
     if (apex)
-        std::printf("generation 1: apex %s\n", describeApex(*apex).c_str());
+        printOut("generation 1: apex " + describeApex(*apex) + "\n");
     return 0;
 }
 

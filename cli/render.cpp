@@ -1,10 +1,11 @@
-// render: a layer as the window shows it, as a PNG picture; or every layer,
-// one picture each, encoded on both cores.
+// render: a layer as the window shows it, as a picture in the format its
+// name asks for; or every layer, one picture each, encoded on both cores.
 #include <atomic>
 #include <csignal>
 #include <iterator>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -12,31 +13,13 @@
 #include "brain/sampling.h"
 #include "commands.h"
 #include "output_files.h"
+#include "pattern.h"
+#include "picture_format.h"
 #include "platform/image_file.h"
 #include "progress.h"
 
 namespace cli {
 namespace {
-
-// The pattern with %d standing for the layer and %% for a percent sign.
-std::string expandPattern(const std::string& pattern, int layer)
-{
-    std::string out;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 'd') {
-            out += std::to_string(layer);
-            ++i;
-        } else if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == '%') {
-            out += '%';
-            ++i;
-        } else if (pattern[i] == '%') {
-            throw Refusal("in the output pattern \"" + pattern + "\", a % must be followed by d (the layer) or %");
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
-}
 
 // Ctrl-C or a hang-up while the pictures are being made: the threads stop
 // after the picture in hand, the temporary files go, then the signal takes
@@ -56,8 +39,8 @@ constexpr int kBatchZlibLevel = 1;
 // Every layer, shared out between the threads one layer at a time.
 class AllLayers {
 public:
-    AllLayers(const brain::CellGrid& cells, int scale, std::string pattern)
-        : cells_(cells), scale_(scale), pattern_(std::move(pattern))
+    AllLayers(const brain::CellGrid& cells, int scale, const LayerPattern& pattern, std::string format)
+        : cells_(cells), scale_(scale), pattern_(pattern), format_(std::move(format))
     {
     }
 
@@ -94,8 +77,9 @@ private:
         std::string png;
         for (int z = next_++; z < n && !failed_ && interruptedBy == 0; z = next_++) {
             brain::showLayerAlone(cells_, z, window, canvases);
-            const platform::ImageResult encoded = platform::encodePng(window, n, n, scale_, png, kBatchZlibLevel);
-            const std::string target = expandPattern(pattern_, z + 1);
+            const platform::ImageResult encoded =
+                platform::encodeImage(window, n, n, scale_, format_, png, kBatchZlibLevel);
+            const std::string target = pattern_.name(z + 1);
             if (!encoded.ok)
                 return fail("Cannot write \"" + target + "\": " + encoded.error);
             if (std::string error = files_.write(target, png); !error.empty())
@@ -116,7 +100,8 @@ private:
 
     const brain::CellGrid& cells_;
     const int scale_;
-    const std::string pattern_;
+    const LayerPattern& pattern_;
+    const std::string format_;
     PendingFiles files_;
     std::atomic<int> next_{0}, done_{0};
     std::atomic<bool> failed_{false};
@@ -124,7 +109,7 @@ private:
     std::string error_;
 };
 
-void renderAll(const brain::CellGrid& cells, int scale, const std::string& pattern)
+void renderAll(const brain::CellGrid& cells, int scale, const LayerPattern& pattern, const std::string& format)
 {
     // A signal the caller ignores (nohup) stays ignored.
     using Handler = void (*)(int);
@@ -132,7 +117,7 @@ void renderAll(const brain::CellGrid& cells, int scale, const std::string& patte
     for (std::size_t i = 0; i < std::size(kInterrupts); ++i)
         if ((previous[i] = std::signal(kInterrupts[i], noteInterrupt)) == SIG_IGN)
             std::signal(kInterrupts[i], SIG_IGN);
-    AllLayers job(cells, scale, pattern);
+    AllLayers job(cells, scale, pattern, format);
     {
         Progress progress("rendering", cells.size());
         std::thread helper;
@@ -151,7 +136,7 @@ void renderAll(const brain::CellGrid& cells, int scale, const std::string& patte
     job.finish();
 }
 
-void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string& target)
+void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string& target, const std::string& format)
 {
     const int n = cells.size();
     platform::Surface window(n, n);
@@ -159,7 +144,7 @@ void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string
     canvases.cover(n, n);
     brain::showLayerAlone(cells, z, window, canvases);
     std::string png;
-    const platform::ImageResult encoded = platform::encodePng(window, n, n, scale, png);
+    const platform::ImageResult encoded = platform::encodeImage(window, n, n, scale, format, png);
     if (!encoded.ok)
         throw Refusal("Cannot write \"" + target + "\": " + encoded.error);
     PendingFiles files;
@@ -178,13 +163,10 @@ int renderCommand(const Arguments& args)
     const std::string& out = args.required("output");
     const std::string scaleText = args.value("scale").value_or("1");
     const bool all = layer == "all";
-    if (all) {
-        if (expandPattern(out, 1) == expandPattern(out, 2))
-            throw Refusal("the output pattern \"" + out + "\" must hold %d where the layer number goes");
-        checkOutputPath(expandPattern(out, 1));
-    } else {
-        checkOutputPath(out);
-    }
+    const std::optional<LayerPattern> pattern = all ? std::optional<LayerPattern>(LayerPattern(out)) : std::nullopt;
+    const std::string first = pattern ? pattern->name(1) : out;
+    const std::string format = pictureFormatFor(first);
+    checkOutputPath(first);
     const storage::LoadedBrain brain = loadBrain(args);
     const int n = brain.cells->size();
     const int largestScale = platform::kLargestPictureSide / n;
@@ -195,11 +177,11 @@ int renderCommand(const Arguments& args)
         // Every name now, so that a folder in the way of layer 300 does not
         // surface only after the first 299 pictures are in place.
         for (int l = 2; l <= n; ++l)
-            checkOutputPath(expandPattern(out, l));
-        renderAll(*brain.cells, scale, out);
+            checkOutputPath(pattern->name(l));
+        renderAll(*brain.cells, scale, *pattern, format);
     } else {
         const int z = parseNumber(layer, "the layer", 1, n) - 1;
-        renderOne(*brain.cells, z, scale, out);
+        renderOne(*brain.cells, z, scale, out, format);
     }
     return 0;
 }

@@ -21,6 +21,14 @@ foreach(size 16 22 24 32 48 64 128 256)
           RENAME cerebrix.png)
 endforeach()
 
+# cerebrix-cli's completions, where bash-completion, zsh and fish look for
+# the scripts of programs installed by the system's packages.
+set(completions ${dist}/completions)
+install(FILES ${completions}/cerebrix-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME cerebrix-cli)
+install(FILES ${completions}/_cerebrix-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+install(FILES ${completions}/cerebrix-cli.fish DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
+
 # The manual pages and the changelog go compressed, without time stamps, as
 # Debian expects.
 set(compressed)

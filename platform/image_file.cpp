@@ -7,6 +7,7 @@
 #include <QImageWriter>
 #include <QString>
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
@@ -49,7 +50,23 @@ ImageResult readImage(const std::string& path, Surface& out)
     return {true, {}};
 }
 
+std::vector<std::string> writableImageFormats()
+{
+    std::vector<std::string> out;
+    for (const QByteArray& format : QImageWriter::supportedImageFormats())
+        out.push_back(format.toLower().toStdString());
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
 ImageResult encodePng(const Surface& surface, int width, int height, int scale, std::string& png, int zlibLevel)
+{
+    return encodeImage(surface, width, height, scale, "png", png, zlibLevel);
+}
+
+ImageResult encodeImage(const Surface& surface, int width, int height, int scale, const std::string& format,
+                        std::string& out, int zlibLevel)
 {
     if (width < 1 || height < 1 || scale < 1 || width > surface.width() || height > surface.height()
         || zlibLevel < 0 || zlibLevel > 9)
@@ -78,11 +95,12 @@ ImageResult encodePng(const Surface& surface, int width, int height, int scale, 
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setCompression(qtCompression(zlibLevel));
+    QImageWriter writer(&buffer, QByteArray::fromStdString(format));
+    if (format == "png")
+        writer.setCompression(qtCompression(zlibLevel));
     if (!writer.write(image))
         return fail(writer.errorString().toStdString());
-    png.assign(bytes.constData(), std::size_t(bytes.size()));
+    out.assign(bytes.constData(), std::size_t(bytes.size()));
     return {true, {}};
 }
 

@@ -60,6 +60,12 @@ void removeAbandonedSaves(const std::string& folder);
 // left without cells and the result says why.
 FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progress& progress = {});
 
+// The same from an open descriptor, from where it stands: a file, or a pipe
+// or terminal read no further than the brain's last cell. The descriptor
+// stays open.
+FileResult readBrainStream(int fd, LoadedBrain& out, const std::string& nameForMessages,
+                           const Progress& progress = {});
+
 // The same from memory; nameForMessages stands for the file in messages.
 FileResult readBrainText(const char* data, std::size_t size, LoadedBrain& out,
                          const std::string& nameForMessages);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -207,6 +208,35 @@ FileResult readBrainText(const char* data, std::size_t size, LoadedBrain& out,
     return parse(source, length, byteAt, out, nameForMessages, {});
 }
 
+namespace {
+
+// The text from the descriptor's current offset on. A regular file's length
+// is known, so a short one is refused before the grid is allocated and a
+// message may look back at its bytes; a pipe or terminal is read as it
+// comes, and no further than the brain's last cell.
+FileResult readOpened(int fd, const struct stat& st, LoadedBrain& out, const std::string& name,
+                      const Progress& progress)
+{
+    const bool regular = S_ISREG(st.st_mode);
+    off_t start = regular ? ::lseek(fd, 0, SEEK_CUR) : 0;
+    if (start < 0 || start > st.st_size)
+        start = 0;
+    if (regular)
+        ::posix_fadvise(fd, start, 0, POSIX_FADV_SEQUENTIAL);
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kReadChunk]);
+    if (!buffer)
+        return refuse(name, "there is not enough memory to read it", ENOMEM);
+    FileSource source(fd, buffer.get());
+    const ByteAt byteAt = [&](std::uint64_t at) {
+        unsigned char c = 0;
+        return regular && ::pread(fd, &c, 1, off_t(at) + start) == 1 ? int(c) : -1;
+    };
+    const std::uint64_t total = regular ? std::uint64_t(st.st_size - start) : UINT64_MAX;
+    return parse(source, total, byteAt, out, name, progress);
+}
+
+}  // namespace
+
 FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progress& progress)
 {
     out = LoadedBrain{};
@@ -226,17 +256,20 @@ FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progre
     if (!S_ISREG(st.st_mode))
         return refuse(path, "it is not an ordinary file");
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return readOpened(fd.get(), st, out, path, progress);
+}
 
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kReadChunk]);
-    if (!buffer)
-        return refuse(path, "there is not enough memory to read it", ENOMEM);
-    FileSource source(fd.get(), buffer.get());
-    const ByteAt byteAt = [&](std::uint64_t at) {
-        unsigned char c = 0;
-        return ::pread(fd.get(), &c, 1, off_t(at)) == 1 ? int(c) : -1;
-    };
-    return parse(source, std::uint64_t(st.st_size), byteAt, out, path, progress);
+FileResult readBrainStream(int fd, LoadedBrain& out, const std::string& nameForMessages, const Progress& progress)
+{
+    out = LoadedBrain{};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        return refuse(nameForMessages, std::string("it cannot be examined: ") + std::strerror(err), err);
+    }
+    if (S_ISDIR(st.st_mode))
+        return refuse(nameForMessages, "it is a folder, not a file");
+    return readOpened(fd, st, out, nameForMessages, progress);
 }
 
 }  // namespace storage

@@ -5,6 +5,12 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <optional>
+#include <thread>
 
 #include <filesystem>
 #include <fstream>
@@ -43,14 +49,36 @@ public:
         return out;
     }
 
+    // Where the program's standard streams go besides the defaults (nothing
+    // on stdin; stdout and stderr caught).
+    struct Streams {
+        std::optional<std::string> piped;  // fed to stdin through a pipe
+        std::string inputFile;             // opened as stdin instead
+        std::string outputFile;            // opened as stdout instead of caught
+    };
+
     // cerebrix-cli with these arguments, run in this folder; its output is
-    // caught in files outside the folder's listing.
-    Outcome run(const std::vector<std::string>& args) const
+    // caught in files outside the folder's listing. A run that has not ended
+    // after `deadline` is killed and has status -1.
+    Outcome run(const std::vector<std::string>& args, const Streams& streams = {},
+                std::chrono::milliseconds deadline = std::chrono::minutes(5)) const
     {
         const std::string outFile = path + ".out", errFile = path + ".err";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int pipeEnds[2] = {-1, -1};
+        if (streams.piped) {
+            if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
+                throw std::runtime_error("no pipe");
+            posix_spawn_file_actions_adddup2(&actions, pipeEnds[0], 0);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 0,
+                                             streams.inputFile.empty() ? "/dev/null" : streams.inputFile.c_str(),
+                                             O_RDONLY, 0);
+        }
+        posix_spawn_file_actions_addopen(&actions, 1, streams.outputFile.empty() ? outFile.c_str()
+                                                                                  : streams.outputFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addchdir_np(&actions, path.c_str());
         std::vector<std::string> all{CEREBRIX_CLI};
@@ -62,9 +90,35 @@ public:
         pid_t pid = 0;
         Outcome r;
         if (posix_spawn(&pid, CEREBRIX_CLI, &actions, nullptr, argv.data(), environ) == 0) {
+            if (streams.piped) {
+                ::close(pipeEnds[0]);
+                // The child may stop reading early; a closed pipe is no failure here.
+                std::signal(SIGPIPE, SIG_IGN);
+                const std::string& data = *streams.piped;
+                for (std::size_t at = 0; at < data.size();) {
+                    const ssize_t n = ::write(pipeEnds[1], data.data() + at, data.size() - at);
+                    if (n <= 0)
+                        break;
+                    at += std::size_t(n);
+                }
+                ::close(pipeEnds[1]);
+            }
+            const auto until = std::chrono::steady_clock::now() + deadline;
             int status = 0;
-            ::waitpid(pid, &status, 0);
-            r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            while (::waitpid(pid, &status, WNOHANG) == 0) {
+                if (std::chrono::steady_clock::now() > until) {
+                    ::kill(pid, SIGKILL);
+                    ::waitpid(pid, &status, 0);
+                    status = -1;
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            if (status != -1)
+                r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        } else if (streams.piped) {
+            ::close(pipeEnds[0]);
+            ::close(pipeEnds[1]);
         }
         posix_spawn_file_actions_destroy(&actions);
         r.out = slurp(outFile);

@@ -29,7 +29,9 @@ for f in ./usr/bin/cerebrix ./usr/bin/cerebrix-cli ./usr/share/man/man1/cerebrix
          ./usr/share/metainfo/org.cerebrix.Cerebrix.metainfo.xml ./usr/share/mime/packages/cerebrix.xml \
          ./usr/share/man/man1/cerebrix.1.gz ./usr/share/icons/hicolor/scalable/apps/cerebrix.svg \
          ./usr/share/icons/hicolor/16x16/apps/cerebrix.png ./usr/share/icons/hicolor/256x256/apps/cerebrix.png \
-         ./usr/share/doc/cerebrix/copyright ./usr/share/doc/cerebrix/changelog.gz; do
+         ./usr/share/doc/cerebrix/copyright ./usr/share/doc/cerebrix/changelog.gz \
+         ./usr/share/bash-completion/completions/cerebrix-cli ./usr/share/zsh/vendor-completions/_cerebrix-cli \
+         ./usr/share/fish/vendor_completions.d/cerebrix-cli.fish; do
     grep -qx -- "$f" <<<"$files" || fail "$f is not in the package"
 done
 ! grep -v '^\./usr/' <<<"$files" | grep -q . || fail "files outside /usr"

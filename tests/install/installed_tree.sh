@@ -18,8 +18,10 @@ cd "$prefix"
 expected="bin/cerebrix
 bin/cerebrix-cli
 share/applications/org.cerebrix.Cerebrix.desktop
+share/bash-completion/completions/cerebrix-cli
 share/doc/cerebrix/changelog.gz
 share/doc/cerebrix/copyright
+share/fish/vendor_completions.d/cerebrix-cli.fish
 share/icons/hicolor/128x128/apps/cerebrix.png
 share/icons/hicolor/16x16/apps/cerebrix.png
 share/icons/hicolor/22x22/apps/cerebrix.png
@@ -32,7 +34,8 @@ share/icons/hicolor/scalable/apps/cerebrix.svg
 share/man/man1/cerebrix-cli.1.gz
 share/man/man1/cerebrix.1.gz
 share/metainfo/org.cerebrix.Cerebrix.metainfo.xml
-share/mime/packages/cerebrix.xml"
+share/mime/packages/cerebrix.xml
+share/zsh/vendor-completions/_cerebrix-cli"
 actual=$(find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 [ "$actual" = "$expected" ] || fail "installed files differ:
 $(diff <(echo "$expected") <(echo "$actual"))"
