@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "commands.h"
-#include "output_files.h"
+#include "output_path.h"
 #include "progress.h"
 
 namespace cli {
@@ -26,13 +26,13 @@ int generateCommand(const Arguments& args)
         for (int k = 1; k <= count; ++k) {
             apex = brain::generate(*brain.cells);
             if (every)
-                std::printf("generation %d: apex %s\n", k, describeApex(apex).c_str());
+                std::fprintf(reportStream(out), "generation %d: apex %s\n", k, describeApex(apex).c_str());
             progress.update(k);
         }
     }
     saveBrain(out, brain);
     if (!every)
-        std::printf("generation %d: apex %s\n", count, describeApex(apex).c_str());
+        std::fprintf(reportStream(out), "generation %d: apex %s\n", count, describeApex(apex).c_str());
     return 0;
 }
 

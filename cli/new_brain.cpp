@@ -7,7 +7,7 @@
 #include "brain/canvases.h"
 #include "brain/sampling.h"
 #include "commands.h"
-#include "output_files.h"
+#include "output_path.h"
 #include "platform/image_file.h"
 
 namespace cli {
@@ -71,8 +71,8 @@ int newCommand(const Arguments& args)
     brain.header.dimX = brain.header.dimY = brain.header.dimZ = n;
     if (const auto colour = args.value("colour"))
         parseColour(*colour, brain.header);
-    checkOutputPath(out);
     const auto imagePath = args.value("from-image");
+    checkOutputPath(out, imagePath.value_or(""));
     const platform::Surface image = imagePath ? readPicture(*imagePath, n) : platform::Surface();
     brain.cells = brain::CellGrid::allocate(n);
     if (!brain.cells)
@@ -82,7 +82,7 @@ int newCommand(const Arguments& args)
         apex = growFromImage(*brain.cells, image);
     saveBrain(out, brain);
     if (apex)
-        std::printf("generation 1: apex %s\n", describeApex(*apex).c_str());
+        std::fprintf(reportStream(out), "generation 1: apex %s\n", describeApex(*apex).c_str());
     return 0;
 }
 

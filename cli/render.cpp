@@ -2,6 +2,7 @@
 // one picture each, encoded on both cores.
 #include <atomic>
 #include <csignal>
+#include <functional>
 #include <iterator>
 #include <mutex>
 #include <new>
@@ -11,12 +12,15 @@
 #include "brain/canvases.h"
 #include "brain/sampling.h"
 #include "commands.h"
-#include "output_files.h"
+#include "output_path.h"
 #include "platform/image_file.h"
 #include "progress.h"
+#include "storage/output_file.h"
 
 namespace cli {
 namespace {
+
+using storage::FileResult;
 
 // The grid square with layer z on view: the window clears to white before
 // it shows another layer, so cells left of or above the layer's square stay
@@ -82,16 +86,23 @@ public:
         }
     }
 
-    void finish()
+    // Puts every picture in place, or none. A signal that came while they
+    // were made, or while they were put in place (the commit then puts the
+    // old pictures back), ends the program by that signal once the
+    // handlers are given back.
+    void finish(const std::function<void()>& restoreHandlers)
     {
-        if (const int signal = interruptedBy.load()) {
-            files_.discard();
+        FileResult committed{};
+        if (interruptedBy.load() == 0 && !failed_)
+            committed = files_.commit();
+        files_.discard();
+        restoreHandlers();
+        if (const int signal = interruptedBy.load())
             std::raise(signal);
-        }
         if (failed_)
             throw Refusal(error_ + "; no picture was written");
-        if (std::string error = files_.commit(); !error.empty())
-            throw Refusal("Cannot write the pictures: " + error);
+        if (!committed.ok)
+            throw Refusal(committed.error);
     }
 
 private:
@@ -108,8 +119,8 @@ private:
             const std::string target = expandPattern(pattern_, z + 1);
             if (!encoded.ok)
                 return fail("Cannot write \"" + target + "\": " + encoded.error);
-            if (std::string error = files_.write(target, png); !error.empty())
-                return fail("Cannot write \"" + target + "\": " + error);
+            if (const FileResult put = files_.put(target, png); !put.ok)
+                return fail(put.error.substr(0, put.error.size() - 1));
             ++done_;
             if (progress)
                 progress->update(done_);
@@ -127,7 +138,8 @@ private:
     const brain::CellGrid& cells_;
     const int scale_;
     const std::string pattern_;
-    PendingFiles files_;
+    // Not flushed to the disk: a whole brain's pictures are made for speed.
+    storage::FileBatch files_{storage::WriteOptions{false}};
     std::atomic<int> next_{0}, done_{0};
     std::atomic<bool> failed_{false};
     std::mutex mutex_;
@@ -156,9 +168,10 @@ void renderAll(const brain::CellGrid& cells, int scale, const std::string& patte
             helper.join();
         progress.update(cells.size());
     }
-    for (std::size_t i = 0; i < std::size(kInterrupts); ++i)
-        std::signal(kInterrupts[i], previous[i]);
-    job.finish();
+    job.finish([&previous] {
+        for (std::size_t i = 0; i < std::size(kInterrupts); ++i)
+            std::signal(kInterrupts[i], previous[i]);
+    });
 }
 
 void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string& target)
@@ -172,12 +185,8 @@ void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string
     const platform::ImageResult encoded = platform::encodePng(window, n, n, scale, png);
     if (!encoded.ok)
         throw Refusal("Cannot write \"" + target + "\": " + encoded.error);
-    PendingFiles files;
-    std::string error = files.write(target, png);
-    if (error.empty())
-        error = files.commit();
-    if (!error.empty())
-        throw Refusal("Cannot write \"" + target + "\": " + error);
+    if (const FileResult written = storage::writeFile(target, png); !written.ok)
+        throw Refusal(written.error);
 }
 
 }  // namespace
@@ -191,9 +200,9 @@ int renderCommand(const Arguments& args)
     if (all) {
         if (expandPattern(out, 1) == expandPattern(out, 2))
             throw Refusal("the output pattern \"" + out + "\" must hold %d where the layer number goes");
-        checkOutputPath(expandPattern(out, 1));
+        checkOutputPath(expandPattern(out, 1), args.words.empty() ? "" : args.words[0]);
     } else {
-        checkOutputPath(out);
+        checkOutputPath(out, args.words.empty() ? "" : args.words[0]);
     }
     const storage::LoadedBrain brain = loadBrain(args);
     const int n = brain.cells->size();
@@ -205,7 +214,7 @@ int renderCommand(const Arguments& args)
         // Every name now, so that a folder in the way of layer 300 does not
         // surface only after the first 299 pictures are in place.
         for (int l = 2; l <= n; ++l)
-            checkOutputPath(expandPattern(out, l));
+            checkOutputPath(expandPattern(out, l), args.words[0]);
         renderAll(*brain.cells, scale, out);
     } else {
         const int z = parseNumber(layer, "the layer", 1, n) - 1;
