@@ -93,7 +93,7 @@ bool AtomicFile::write(const char* data, std::size_t size)
         if (n < 0 && err == EINTR)
             continue;
         if (n < 0)
-            return fail(toStandardOutput() ? "writing to standard output failed" : "writing failed", err);
+            return fail("writing failed", err);
         if (n == 0)
             return fail("writing failed: the disk took no more data", 0);
 #if defined(__linux__)

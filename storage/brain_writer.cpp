@@ -16,6 +16,7 @@
 #include "storage/brain_file.h"
 #include "storage/brain_header.h"
 #include "storage/cell_text.h"
+#include "storage/output_file.h"
 
 namespace storage {
 
@@ -140,7 +141,8 @@ private:
 
 FileResult refuse(const std::string& path, const std::string& why)
 {
-    return {false, "Cannot save \"" + path + "\": " + why + "."};
+    const std::string what = path == kStandardOutput ? "Cannot save the brain to standard output" : "Cannot save \"" + path + "\"";
+    return {false, what + ": " + why + "."};
 }
 
 char* putHeader(char* out, const BrainHeader& header)

@@ -45,7 +45,7 @@ constexpr char kJournalHead[] = "cerebrix batch journal\n";
 
 FileResult refuse(const std::string& path, const std::string& why)
 {
-    return {false, "Cannot write \"" + path + "\": " + why + "."};
+    return detail::writeRefusal(path, why);
 }
 
 // The interrupting signals wait while a commit runs; pending() tells whether

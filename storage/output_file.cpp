@@ -4,14 +4,11 @@
 
 namespace storage {
 
-namespace {
-
-FileResult refuse(const std::string& path, const std::string& why)
+FileResult detail::writeRefusal(const std::string& path, const std::string& why)
 {
-    return {false, "Cannot write \"" + path + "\": " + why + "."};
+    const std::string what = path == kStandardOutput ? "Cannot write to standard output" : "Cannot write \"" + path + "\"";
+    return {false, what + ": " + why + "."};
 }
-
-}  // namespace
 
 FileResult checkOutput(const std::string& path)
 {
@@ -19,7 +16,7 @@ FileResult checkOutput(const std::string& path)
         return {true, {}};
     detail::Target target;
     if (std::string problem = detail::targetProblem(path, target); !problem.empty())
-        return refuse(path, problem);
+        return detail::writeRefusal(path, problem);
     return {true, {}};
 }
 
@@ -27,7 +24,7 @@ FileResult writeFile(const std::string& path, const std::string& bytes, WriteOpt
 {
     detail::AtomicFile file(path, options.sync);
     if (!file.open() || !file.write(bytes.data(), bytes.size()) || !file.commit())
-        return refuse(path, file.error());
+        return detail::writeRefusal(path, file.error());
     return {true, {}};
 }
 

@@ -46,4 +46,9 @@ private:
     std::unique_ptr<Files> files_;
 };
 
+namespace detail {
+// "Cannot write "path": why." (or "to standard output"), as every write says it.
+FileResult writeRefusal(const std::string& path, const std::string& why);
+}  // namespace detail
+
 }  // namespace storage
