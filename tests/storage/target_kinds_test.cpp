@@ -10,34 +10,12 @@
 #include <unistd.h>
 
 #include <functional>
-#include <map>
 
 #include "storage/output_file.h"
 #include "tests/storage/brain_file_test_util.h"
 
 namespace storage::test {
 namespace {
-
-// Each entry of a folder by what it is: a regular file by its mode and
-// bytes, a link by where it leads, anything else by its kind alone (so a
-// FIFO is never opened).
-std::map<std::string, std::string> snapshot(const std::string& folder)
-{
-    std::map<std::string, std::string> out;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        struct stat st {};
-        const std::string path = e.path().string();
-        ::lstat(path.c_str(), &st);
-        std::string& what = out[e.path().filename().string()];
-        if (S_ISREG(st.st_mode))
-            what = "file " + std::to_string(st.st_mode & 07777) + " " + slurp(path);
-        else if (S_ISLNK(st.st_mode))
-            what = "link " + fs::read_symlink(path).string();
-        else
-            what = "kind " + std::to_string(st.st_mode & S_IFMT);
-    }
-    return out;
-}
 
 bool makeSocket(const std::string& path)
 {
@@ -116,7 +94,7 @@ TEST(OneWriter, EveryKindOfTargetThroughEveryDoor)
             ScratchDir dir;
             if (!c.arrange(dir))
                 continue;
-            auto expected = snapshot(dir.path);
+            auto expected = folderSnapshot(dir.path);
             std::string bytes;
             const FileResult r = writeThrough(door, dir, bytes);
             EXPECT_EQ(r.ok, c.written != nullptr) << r.error;
@@ -131,7 +109,7 @@ TEST(OneWriter, EveryKindOfTargetThroughEveryDoor)
             } else {
                 EXPECT_NE(r.error.find(c.reason), std::string::npos) << r.error;
             }
-            EXPECT_EQ(snapshot(dir.path), expected);
+            EXPECT_EQ(folderSnapshot(dir.path), expected);
         }
 }
 
