@@ -166,6 +166,8 @@ FileResult FileBatch::commit()
     auto& files = files_->files;
     const std::vector<std::string>& names = files_->names;
     const std::string& folder = files_->folder;
+    if (files.empty())
+        return {true, {}};
     const HeldSignals held;
     std::vector<JournalEntry> entries;
     std::set<std::string> seen;

@@ -187,7 +187,7 @@ TEST(CliOutputs, EveryLayerOrNoneWhateverStopsIt)
             const auto now = folderSnapshot(dir.path);
             if (status == 0) {
                 EXPECT_EQ(now.size(), 121u);
-                EXPECT_EQ(now.at("p5.png").substr(0, 14), "file 420 \x89PNG");
+                EXPECT_NE(now.at("p5.png").find("\x89PNG\r\n"), std::string::npos) << "an old picture stayed";
             } else {
                 EXPECT_EQ(status, 128 + signal);
                 EXPECT_EQ(now, old);
