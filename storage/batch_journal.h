@@ -11,8 +11,8 @@
 namespace storage::detail {
 
 struct JournalEntry {
-    std::string target;  // absolute
-    std::string backup;  // absolute; empty when nothing was there to keep
+    std::string target;  // with its folder
+    std::string backup;  // in the same folder; empty when nothing was there to keep
     ino_t inode = 0;     // of the new file
 };
 
@@ -20,8 +20,9 @@ struct JournalEntry {
 // commit may have reached.
 void undoEntries(const std::vector<JournalEntry>& entries);
 
-// Reads the journal of a dead process, undoes its commit and removes it.
-void undoJournal(const std::string& path);
+// Reads the journal of a dead process, undoes its commit and removes it;
+// one of another user is left alone. False when the journal stays.
+bool undoJournal(const std::string& path);
 
 std::string journalText(const std::vector<JournalEntry>& entries);
 

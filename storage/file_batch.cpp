@@ -23,10 +23,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fstream>
 #include <mutex>
 #include <set>
-#include <sstream>
 #include <vector>
 
 #include "storage/atomic_file.h"
@@ -245,11 +243,13 @@ FileResult FileBatch::commit()
 
 namespace storage::detail {
 
+// Names only, no folders: a journal can only ever touch its own folder.
 std::string journalText(const std::vector<JournalEntry>& entries)
 {
     std::string text = kJournalHead;
     for (const JournalEntry& e : entries)
-        text += e.target + '\0' + e.backup + '\0' + std::to_string(e.inode) + '\0';
+        text += baseName(e.target) + '\0' + (e.backup.empty() ? "" : baseName(e.backup)) + '\0'
+            + std::to_string(e.inode) + '\0';
     return text;
 }
 
@@ -268,25 +268,43 @@ void undoEntries(const std::vector<JournalEntry>& entries)
     }
 }
 
-void undoJournal(const std::string& path)
+// Only a journal of this user is followed: one planted in a shared folder
+// by another could otherwise have our files renamed or removed.
+bool undoJournal(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    const std::string all = text.str();
-    if (all.rfind(kJournalHead, 0) == 0) {
-        std::vector<JournalEntry> entries;
-        std::vector<std::string> fields;
-        std::size_t from = sizeof kJournalHead - 1;
-        for (std::size_t end; (end = all.find('\0', from)) != std::string::npos; from = end + 1)
-            fields.push_back(all.substr(from, end - from));
-        // Only whole entries: a journal cut short was written before any
-        // target was touched.
-        for (std::size_t i = 0; i + 2 < fields.size(); i += 3)
-            entries.push_back({fields[i], fields[i + 1], ino_t(std::strtoull(fields[i + 2].c_str(), nullptr, 10))});
-        undoEntries(entries);
-    }
-    ::unlink(path.c_str());
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0)
+        return false;
+    std::string all;
+    const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+    char buffer[4096];
+    for (ssize_t n; ours && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        all.append(buffer, std::size_t(n));
+    ::close(fd);
+    if (!ours)
+        return false;
+    // A journal is written whole before any target is touched: one cut
+    // short leaves nothing to undo, and only its whole entries count.
+    if (all.rfind(kJournalHead, 0) != 0)
+        return ::unlink(path.c_str()) == 0;
+    const std::string folder = path.substr(0, path.rfind('/'));
+    const auto inFolder = [&](const std::string& name) {
+        return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+    };
+    std::vector<JournalEntry> entries;
+    std::vector<std::string> fields;
+    std::size_t from = sizeof kJournalHead - 1;
+    for (std::size_t end; (end = all.find('\0', from)) != std::string::npos; from = end + 1)
+        fields.push_back(all.substr(from, end - from));
+    Kind kind{};
+    for (std::size_t i = 0; i + 2 < fields.size(); i += 3)
+        if (inFolder(fields[i]) && (fields[i + 1].empty()
+                                    || (hiddenOwner(fields[i + 1].c_str(), kind) != 0 && kind == Kind::Backup)))
+            entries.push_back({folder + "/" + fields[i], fields[i + 1].empty() ? "" : folder + "/" + fields[i + 1],
+                               ino_t(std::strtoull(fields[i + 2].c_str(), nullptr, 10))});
+    undoEntries(entries);
+    return ::unlink(path.c_str()) == 0;
 }
 
 }  // namespace storage::detail

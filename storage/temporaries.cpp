@@ -112,9 +112,10 @@ void removeAbandonedTemporaries(const std::string& folder)
                     journalsLeft.insert(owner);
                 continue;
             }
-            if (kind == Kind::Journal)
-                undoJournal(folder + "/" + name);
-            else if (kind == Kind::Temporary || journalsLeft.count(owner) == 0)
+            if (kind == Kind::Journal) {
+                if (!undoJournal(folder + "/" + name))
+                    journalsLeft.insert(owner);
+            } else if (kind == Kind::Temporary || journalsLeft.count(owner) == 0)
                 (void)::unlinkat(fd, name.c_str(), 0);
         }
     ::closedir(listing);

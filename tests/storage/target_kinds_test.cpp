@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -126,6 +127,44 @@ TEST(OneWriter, NamesUpToTheSystemLimit)
     const FileResult r = writeFile(tooLong, "three");
     EXPECT_NE(r.error.find("File name too long"), std::string::npos) << r.error;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1);
+}
+
+// A journal left by a killed commit is followed only within its own folder
+// and only when it is this user's: one planted in a shared folder must not
+// have our files renamed or removed.
+TEST(OneWriter, AJournalIsFollowedOnlyInItsFolderAndForItsUser)
+{
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        _exit(0);
+    ::waitpid(dead, nullptr, 0);
+    const std::string id = ".cerebrix-save-" + std::to_string(dead), backup = id + "-1.old";
+    const struct {
+        const char* what;
+        std::string target;
+        bool othersJournal;
+        const char* victimAfter;
+    } cases[] = {
+        {"own journal", "victim", false, "kept aside"},
+        {"names outside the folder", "../victim", false, "mine"},
+        {"another user's journal", "victim", true, "mine"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        fs::create_directory(dir.file("sub"));
+        std::ofstream(dir.file("victim")) << "mine";
+        std::ofstream(dir.file("sub/victim")) << "mine";
+        std::ofstream(dir.file("sub/" + backup)) << "kept aside";
+        std::ofstream(dir.file("sub/" + id + "-2.journal"), std::ios::binary)
+            << std::string("cerebrix batch journal\n") + c.target + '\0' + backup + '\0' + "0" + '\0';
+        if (c.othersJournal && (::geteuid() != 0 || ::chown(dir.file("sub/" + id + "-2.journal").c_str(), 65534, 65534) != 0))
+            continue;
+        removeAbandonedSaves(dir.file("sub"));
+        EXPECT_EQ(slurp(dir.file("victim")), "mine");
+        EXPECT_EQ(slurp(dir.file("sub/victim")), c.victimAfter);
+        EXPECT_EQ(fs::exists(dir.file("sub/" + id + "-2.journal")), c.othersJournal);
+    }
 }
 
 }  // namespace
