@@ -1,16 +1,18 @@
 // Several files put in place together. Each new file waits, unnamed where the
 // folder allows, until commit; then, with the interrupting signals held:
 //   1. every new file is flushed and given a hidden name;
-//   2. a journal lists each target, the hidden backup its old file gets and
-//      the new file's inode; it is the only record a killed process leaves;
+//   2. a journal in each folder lists its targets, the hidden backup each
+//      old file gets and the new file's inode: the record a killed process
+//      leaves;
 //   3. each old file gets its backup name (a second link; it stays in place);
 //   4. each new file is renamed over its target;
-//   5. the journal goes (from here the commit stands), then the backups.
+//   5. the journals go (from the first, the commit stands), then the backups.
 // A failure in 1-4, or a signal that came meanwhile, undoes it all: every
 // backup is renamed back over its target, a new file where nothing was is
-// removed. A process killed in 2-5 leaves the journal, which the next write
-// in the folder finds and undoes the same way (backups without a journal
-// are from a commit that stood, and go).
+// removed. A process killed in 2-5 leaves the journals, which the next write
+// in each folder finds and undoes the same way (backups without a journal
+// are from a commit that stood, and go). Only a kill in the instant between
+// two folders' journals going could leave one folder new and one old.
 #include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
@@ -23,6 +25,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <map>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -39,7 +42,6 @@ using detail::AtomicFile;
 using detail::JournalEntry;
 
 constexpr int kHeld[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-constexpr char kJournalHead[] = "cerebrix batch journal\n";
 
 FileResult refuse(const std::string& path, const std::string& why)
 {
@@ -106,11 +108,31 @@ struct FileBatch::Files {
     bool durable = false;
     std::mutex mutex;
     std::vector<std::unique_ptr<AtomicFile>> files;
-    std::vector<std::string> names;  // as the caller gave them
-    std::string folder;              // absolute, once the first file came
+    std::vector<std::string> names;    // as the caller gave them
+    std::vector<std::string> folders;  // absolute, of each file
+    std::set<std::string> tidied;      // folders cleared of what killed writes left
     std::size_t open = 0, budget = openFileBudget();
-    bool tidied = false;
 };
+
+namespace {
+
+// One journal per folder, naming only that folder's files, locked while this
+// process lives so that no clean-up takes it for a dead one's. Errno, or 0.
+int writeJournal(const std::string& journal, const std::vector<JournalEntry>& entries, bool durable, int& fd)
+{
+    fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
+    const std::string text = detail::journalText(entries);
+    errno = 0;
+    // A short write counts as a failure: the journal is small.
+    if (::write(fd, text.data(), text.size()) != ssize_t(text.size()) || (durable && ::fdatasync(fd) != 0))
+        return errno == 0 ? EIO : errno;
+    return 0;
+}
+
+}  // namespace
 
 FileBatch::FileBatch(WriteOptions options) : files_(std::make_unique<Files>())
 {
@@ -124,6 +146,7 @@ void FileBatch::discard()
     std::lock_guard<std::mutex> lock(files_->mutex);
     files_->files.clear();
     files_->names.clear();
+    files_->folders.clear();
     files_->open = 0;
 }
 
@@ -132,22 +155,18 @@ FileResult FileBatch::put(const std::string& path, const std::string& bytes)
     if (path == kStandardOutput)
         return refuse(path, "several files cannot all go to standard output");
     auto file = std::make_unique<AtomicFile>(path, files_->durable);
+    detail::Target target;
+    if (std::string problem = detail::targetProblem(path, target); !problem.empty())
+        return refuse(path, problem);
+    const std::string folder = realFolder(target.folder);
     bool tidy = false;
     {
         std::lock_guard<std::mutex> lock(files_->mutex);
-        tidy = !files_->tidied;
-        files_->tidied = true;
+        tidy = files_->tidied.insert(folder).second;
     }
-    if (!file->open(tidy))
-        return refuse(path, file->error());
-    const std::string folder = realFolder(file->target().folder);
-    if (!file->write(bytes.data(), bytes.size()))
+    if (!file->open(tidy) || !file->write(bytes.data(), bytes.size()))
         return refuse(path, file->error());
     std::lock_guard<std::mutex> lock(files_->mutex);
-    if (files_->folder.empty())
-        files_->folder = folder;
-    else if (folder != files_->folder)
-        return refuse(path, "the files must all go to one folder, here \"" + files_->folder + "\"");
     if (++files_->open > files_->budget) {
         if (!file->seal())
             return refuse(path, file->error());
@@ -155,6 +174,7 @@ FileResult FileBatch::put(const std::string& path, const std::string& bytes)
     }
     files_->files.push_back(std::move(file));
     files_->names.push_back(path);
+    files_->folders.push_back(folder);
     return {true, {}};
 }
 
@@ -163,48 +183,37 @@ FileResult FileBatch::commit()
     std::lock_guard<std::mutex> lock(files_->mutex);
     auto& files = files_->files;
     const std::vector<std::string>& names = files_->names;
-    const std::string& folder = files_->folder;
     if (files.empty())
         return {true, {}};
     const HeldSignals held;
     std::vector<JournalEntry> entries;
+    std::map<std::string, std::vector<JournalEntry>> byFolder;
     std::set<std::string> seen;
     for (std::size_t i = 0; i < files.size(); ++i) {
         AtomicFile& f = *files[i];
-        if (!f.seal()) {
-            const FileResult r = refuse(names[i], f.error());
-            files.clear();
-            return r;
-        }
+        const std::string& folder = files_->folders[i];
         const std::string target = folder + "/" + baseName(f.target().path);
-        if (!seen.insert(target).second) {
+        std::string why = !f.seal() ? f.error() : !seen.insert(target).second ? "another of the files is the same file" : "";
+        if (!why.empty()) {
             files.clear();
-            return refuse(names[i], "another of the files is the same file");
+            return refuse(names[i], why);
         }
         entries.push_back({target, f.target().exists ? detail::hiddenName(folder, detail::Kind::Backup) : "",
                            f.inode()});
+        byFolder[folder].push_back(entries.back());
     }
 
-    // The journal, locked while this process lives, so that no clean-up
-    // takes it for a dead one's.
-    const std::string journal = detail::hiddenName(folder, detail::Kind::Journal);
-    const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     std::string why;
     int err = 0;
-    if (fd < 0) {
-        err = errno;
-        why = "cannot write a journal in the folder \"" + folder + "\"";
-    } else {
-        (void)::flock(fd, LOCK_EX | LOCK_NB);
-        const std::string text = detail::journalText(entries);
-        // A short write is retried whole: the journal is small.
-        if (::write(fd, text.data(), text.size()) != ssize_t(text.size())
-            || (files_->durable && ::fdatasync(fd) != 0)) {
-            err = errno == 0 ? EIO : errno;
+    std::size_t failedAt = 0;
+    std::vector<std::pair<std::string, int>> journals;  // path, descriptor
+    for (const auto& [folder, inFolder] : byFolder) {
+        journals.emplace_back(detail::hiddenName(folder, detail::Kind::Journal), -1);
+        if ((err = writeJournal(journals.back().first, inFolder, files_->durable, journals.back().second)) != 0) {
             why = "cannot write a journal in the folder \"" + folder + "\"";
+            break;
         }
     }
-    std::size_t failedAt = files.size();
     for (std::size_t i = 0; why.empty() && i < files.size(); ++i)
         if (!entries[i].backup.empty() && ::link(entries[i].target.c_str(), entries[i].backup.c_str()) != 0
             && ::rename(entries[i].target.c_str(), entries[i].backup.c_str()) != 0 && errno != ENOENT) {
@@ -219,92 +228,22 @@ FileResult FileBatch::commit()
         }
     if (why.empty() && held.pending())
         why = "interrupted";
-    if (!why.empty()) {
+    if (!why.empty())
         detail::undoEntries(entries);
+    // From the first journal gone, the commit stands (or, undone, is over).
+    for (const auto& [journal, fd] : journals)
         if (fd >= 0) {
             ::unlink(journal.c_str());
             ::close(fd);
         }
-        files.clear();
-        if (err != 0)
-            why += std::string(": ") + std::strerror(err);
-        return refuse(names[failedAt < names.size() ? failedAt : 0], why + "; no file was changed");
-    }
-    ::unlink(journal.c_str());
-    ::close(fd);
+    files.clear();
+    if (!why.empty())
+        return refuse(names[failedAt], why + (err != 0 ? std::string(": ") + std::strerror(err) : "")
+                                            + "; no file was changed");
     for (const JournalEntry& e : entries)
         if (!e.backup.empty())
             ::unlink(e.backup.c_str());
-    files.clear();
     return {true, {}};
 }
 
 }  // namespace storage
-
-namespace storage::detail {
-
-// Names only, no folders: a journal can only ever touch its own folder.
-std::string journalText(const std::vector<JournalEntry>& entries)
-{
-    std::string text = kJournalHead;
-    for (const JournalEntry& e : entries)
-        text += baseName(e.target) + '\0' + (e.backup.empty() ? "" : baseName(e.backup)) + '\0'
-            + std::to_string(e.inode) + '\0';
-    return text;
-}
-
-void undoEntries(const std::vector<JournalEntry>& entries)
-{
-    for (const JournalEntry& e : entries) {
-        struct stat st {};
-        if (!e.backup.empty() && ::lstat(e.backup.c_str(), &st) == 0) {
-            // Where the backup is still a second name of the file in place,
-            // the rename does nothing, and the unlink drops that name.
-            (void)::rename(e.backup.c_str(), e.target.c_str());
-            (void)::unlink(e.backup.c_str());
-        } else if (::lstat(e.target.c_str(), &st) == 0 && st.st_ino == e.inode) {
-            ::unlink(e.target.c_str());
-        }
-    }
-}
-
-// Only a journal of this user is followed: one planted in a shared folder
-// by another could otherwise have our files renamed or removed.
-bool undoJournal(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat st {};
-    if (fd < 0)
-        return false;
-    std::string all;
-    const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
-    char buffer[4096];
-    for (ssize_t n; ours && (n = ::read(fd, buffer, sizeof buffer)) > 0;)
-        all.append(buffer, std::size_t(n));
-    ::close(fd);
-    if (!ours)
-        return false;
-    // A journal is written whole before any target is touched: one cut
-    // short leaves nothing to undo, and only its whole entries count.
-    if (all.rfind(kJournalHead, 0) != 0)
-        return ::unlink(path.c_str()) == 0;
-    const std::string folder = path.substr(0, path.rfind('/'));
-    const auto inFolder = [&](const std::string& name) {
-        return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
-    };
-    std::vector<JournalEntry> entries;
-    std::vector<std::string> fields;
-    std::size_t from = sizeof kJournalHead - 1;
-    for (std::size_t end; (end = all.find('\0', from)) != std::string::npos; from = end + 1)
-        fields.push_back(all.substr(from, end - from));
-    Kind kind{};
-    for (std::size_t i = 0; i + 2 < fields.size(); i += 3)
-        if (inFolder(fields[i]) && (fields[i + 1].empty()
-                                    || (hiddenOwner(fields[i + 1].c_str(), kind) != 0 && kind == Kind::Backup)))
-            entries.push_back({folder + "/" + fields[i], fields[i + 1].empty() ? "" : folder + "/" + fields[i + 1],
-                               ino_t(std::strtoull(fields[i + 2].c_str(), nullptr, 10))});
-    undoEntries(entries);
-    return ::unlink(path.c_str()) == 0;
-}
-
-}  // namespace storage::detail

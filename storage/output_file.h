@@ -22,12 +22,12 @@ FileResult checkOutput(const std::string& path);
 // `bytes` as the whole of `path` (or standard output).
 FileResult writeFile(const std::string& path, const std::string& bytes, WriteOptions options = {});
 
-// Several files, all in one folder, put in place all together or not at all.
+// Several files put in place all together or not at all.
 // Each is written beside its target as it comes; commit puts them in place.
 // If that fails part-way, or SIGINT, SIGTERM, SIGHUP or SIGQUIT comes while
 // it runs, the files that were there before are put back and no new one
-// stays. A process killed outright mid-commit leaves a journal, by which the
-// next write in that folder (or removeAbandonedSaves) undoes it.
+// stays. A process killed outright mid-commit leaves a journal in each
+// folder, by which the next write there (or removeAbandonedSaves) undoes it.
 class FileBatch {
 public:
     explicit FileBatch(WriteOptions options = {});

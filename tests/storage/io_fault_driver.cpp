@@ -6,8 +6,8 @@
 // expects sampleBrain(kLoadedSize). Prints "ok" or "refused", the message
 // and the counted calls; exits 3 when the caller's brain was touched or a
 // load handed over anything but the whole brain. pictures: writes "new K"
-// as FOLDER/pK.png for K = 1..4 in one batch (flushed to the disk with
-// pictures-named only).
+// as FOLDER/pK.png for K = 1, 2 and FOLDER/sub/pK.png for K = 3, 4 in one
+// batch (flushed to the disk with pictures-named only).
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -41,7 +41,8 @@ int main(int argc, char** argv)
         FileBatch batch(WriteOptions{mode == "pictures-named"});  // flushed, as brains are, only there: for speed
         arm(true);
         for (int k = 1; k <= 4 && (k == 1 || r.ok); ++k)
-            r = batch.put(std::string(argv[2]) + "/p" + std::to_string(k) + ".png", "new " + std::to_string(k));
+            r = batch.put(std::string(argv[2]) + (k > 2 ? "/sub/p" : "/p") + std::to_string(k) + ".png",
+                          "new " + std::to_string(k));
         if (r.ok)
             r = batch.commit();
         arm(false);

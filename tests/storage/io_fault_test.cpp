@@ -120,7 +120,7 @@ TEST(BrainFileFaults, EveryFailingCallLeavesTheOldFileAndSaysWhy)
     }
 }
 
-// Four pictures put in place together over two old ones: whichever call
+// Four pictures in two folders put in place together over two old ones: whichever call
 // fails, the folder then holds all the old pictures or all the new ones, as
 // the outcome says, and nothing else. A signal just before any call but the
 // last close ends the program with the old pictures back; a commit killed
@@ -130,17 +130,21 @@ TEST(PictureBatchFaults, TheFolderHoldsAllOldOrAllNew)
 {
     ScratchDir dir;
     using Folder = std::map<std::string, std::string>;
-    const Folder old = {{"p1.png", "old 1"}, {"p3.png", "old 3"}, {"other", "x"}};
-    const Folder fresh = {{"p1.png", "new 1"}, {"p2.png", "new 2"}, {"p3.png", "new 3"}, {"p4.png", "new 4"}, {"other", "x"}};
+    const Folder old = {{"p1.png", "old 1"}, {"sub/p3.png", "old 3"}, {"other", "x"}};
+    const Folder fresh = {{"p1.png", "new 1"}, {"p2.png", "new 2"}, {"sub/p3.png", "new 3"}, {"sub/p4.png", "new 4"},
+                          {"other", "x"}};
     const auto contents = [&] {
         Folder now;
-        for (const auto& e : fs::directory_iterator(dir.path))
-            now[e.path().filename().string()] = slurp(e.path().string());
+        for (const auto& e : fs::recursive_directory_iterator(dir.path))
+            if (!e.is_directory())
+                now[fs::relative(e.path(), dir.path).string()] = slurp(e.path().string());
         return now;
     };
     const auto reset = [&] {
+        fs::remove_all(dir.file("sub"));
         for (const auto& e : fs::directory_iterator(dir.path))
             fs::remove(e.path());
+        fs::create_directory(dir.file("sub"));
         for (const auto& [name, bytes] : old)
             std::ofstream(dir.file(name)) << bytes;
     };
@@ -162,8 +166,10 @@ TEST(PictureBatchFaults, TheFolderHoldsAllOldOrAllNew)
             const Outcome o = runDriver(run.mode, dir.path, only, run.err, k, run.signal);
             SCOPED_TRACE(std::string(run.mode) + " " + std::to_string(run.err) + "/" + std::to_string(run.signal)
                          + " at call " + std::to_string(k) + " (" + dry.calls[std::size_t(k - 1)] + "): " + o.message);
-            if (run.signal == SIGKILL || (run.signal != 0 && std::string(run.mode) == "pictures-named"))
+            if (run.signal == SIGKILL || (run.signal != 0 && std::string(run.mode) == "pictures-named")) {
                 removeAbandonedSaves(dir.path);
+                removeAbandonedSaves(dir.file("sub"));
+            }
             const Folder now = contents();
             EXPECT_TRUE(now == old || now == fresh) << "a mixed or littered folder";
             if (run.signal == SIGKILL)
