@@ -2,9 +2,8 @@
 #include <climits>
 
 #include "commands.h"
-#include "output_files.h"
+#include "output_path.h"
 #include "progress.h"
-#include "standard_streams.h"
 
 namespace cli {
 
@@ -27,13 +26,13 @@ int generateCommand(const Arguments& args)
             apex = brain::generate(*brain.cells);
             // Each line as it comes, for a reader that follows the run.
             if (every)
-                printOut("generation " + std::to_string(k) + ": apex " + describeApex(apex) + "\n", true);
+                report(out, "generation " + std::to_string(k) + ": apex " + describeApex(apex) + "\n", true);
             progress.update(k);
         }
     }
     saveBrain(out, brain);
     if (!every)
-        printOut("generation " + std::to_string(count) + ": apex " + describeApex(apex) + "\n");
+        report(out, "generation " + std::to_string(count) + ": apex " + describeApex(apex) + "\n");
     return 0;
 }
 

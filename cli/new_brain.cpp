@@ -7,9 +7,8 @@
 #include "brain/sampling.h"
 #include "commands.h"
 #include "input_files.h"
-#include "output_files.h"
+#include "output_path.h"
 #include "platform/image_file.h"
-#include "standard_streams.h"
 
 namespace cli {
 namespace {
@@ -74,8 +73,8 @@ int newCommand(const Arguments& args)
     brain.header.dimX = brain.header.dimY = brain.header.dimZ = n;
     if (const auto colour = args.value("colour"))
         parseColour(*colour, brain.header);
-    checkOutputPath(out);
     const auto imagePath = args.value("from-image");
+    checkOutputPath(out, imagePath.value_or(""));
     const platform::Surface image = imagePath ? readPicture(*imagePath, n) : platform::Surface();
     brain.cells = brain::CellGrid::allocate(n);
     if (!brain.cells)
@@ -85,7 +84,7 @@ int newCommand(const Arguments& args)
         apex = growFromImage(*brain.cells, image);
     saveBrain(out, brain);
     if (apex)
-        printOut("generation 1: apex " + describeApex(*apex) + "\n");
+        report(out, "generation 1: apex " + describeApex(*apex) + "\n");
     return 0;
 }
 

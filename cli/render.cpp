@@ -2,6 +2,7 @@
 // name asks for; or every layer, one picture each, encoded on both cores.
 #include <atomic>
 #include <csignal>
+#include <functional>
 #include <iterator>
 #include <mutex>
 #include <new>
@@ -12,14 +13,17 @@
 #include "brain/canvases.h"
 #include "brain/sampling.h"
 #include "commands.h"
-#include "output_files.h"
+#include "output_path.h"
 #include "pattern.h"
 #include "picture_format.h"
 #include "platform/image_file.h"
 #include "progress.h"
+#include "storage/output_file.h"
 
 namespace cli {
 namespace {
+
+using storage::FileResult;
 
 // Ctrl-C or a hang-up while the pictures are being made: the threads stop
 // after the picture in hand, the temporary files go, then the signal takes
@@ -55,16 +59,23 @@ public:
         }
     }
 
-    void finish()
+    // Puts every picture in place, or none. A signal that came while they
+    // were made, or while they were put in place (the commit then puts the
+    // old pictures back), ends the program by that signal once the
+    // handlers are given back.
+    void finish(const std::function<void()>& restoreHandlers)
     {
-        if (const int signal = interruptedBy.load()) {
-            files_.discard();
+        FileResult committed{};
+        if (interruptedBy.load() == 0 && !failed_)
+            committed = files_.commit();
+        files_.discard();
+        restoreHandlers();
+        if (const int signal = interruptedBy.load())
             std::raise(signal);
-        }
         if (failed_)
             throw Refusal(error_ + "; no picture was written");
-        if (std::string error = files_.commit(); !error.empty())
-            throw Refusal("Cannot write the pictures: " + error);
+        if (!committed.ok)
+            throw Refusal(committed.error);
     }
 
 private:
@@ -82,8 +93,8 @@ private:
             const std::string target = pattern_.name(z + 1);
             if (!encoded.ok)
                 return fail("Cannot write \"" + target + "\": " + encoded.error);
-            if (std::string error = files_.write(target, png); !error.empty())
-                return fail("Cannot write \"" + target + "\": " + error);
+            if (const FileResult put = files_.put(target, png); !put.ok)
+                return fail(put.error.substr(0, put.error.size() - 1));
             ++done_;
             if (progress)
                 progress->update(done_);
@@ -102,7 +113,8 @@ private:
     const int scale_;
     const LayerPattern& pattern_;
     const std::string format_;
-    PendingFiles files_;
+    // Not flushed to the disk: a whole brain's pictures are made for speed.
+    storage::FileBatch files_{storage::WriteOptions{false}};
     std::atomic<int> next_{0}, done_{0};
     std::atomic<bool> failed_{false};
     std::mutex mutex_;
@@ -131,9 +143,10 @@ void renderAll(const brain::CellGrid& cells, int scale, const LayerPattern& patt
             helper.join();
         progress.update(cells.size());
     }
-    for (std::size_t i = 0; i < std::size(kInterrupts); ++i)
-        std::signal(kInterrupts[i], previous[i]);
-    job.finish();
+    job.finish([&previous] {
+        for (std::size_t i = 0; i < std::size(kInterrupts); ++i)
+            std::signal(kInterrupts[i], previous[i]);
+    });
 }
 
 void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string& target, const std::string& format)
@@ -147,12 +160,8 @@ void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string
     const platform::ImageResult encoded = platform::encodeImage(window, n, n, scale, format, png);
     if (!encoded.ok)
         throw Refusal("Cannot write \"" + target + "\": " + encoded.error);
-    PendingFiles files;
-    std::string error = files.write(target, png);
-    if (error.empty())
-        error = files.commit();
-    if (!error.empty())
-        throw Refusal("Cannot write \"" + target + "\": " + error);
+    if (const FileResult written = storage::writeFile(target, png); !written.ok)
+        throw Refusal(written.error);
 }
 
 }  // namespace
@@ -163,10 +172,11 @@ int renderCommand(const Arguments& args)
     const std::string& out = args.required("output");
     const std::string scaleText = args.value("scale").value_or("1");
     const bool all = layer == "all";
+    const std::string input = args.words.empty() ? "" : args.words[0];
     const std::optional<LayerPattern> pattern = all ? std::optional<LayerPattern>(LayerPattern(out)) : std::nullopt;
     const std::string first = pattern ? pattern->name(1) : out;
     const std::string format = pictureFormatFor(first);
-    checkOutputPath(first);
+    checkOutputPath(first, input);
     const storage::LoadedBrain brain = loadBrain(args);
     const int n = brain.cells->size();
     const int largestScale = platform::kLargestPictureSide / n;
@@ -177,7 +187,7 @@ int renderCommand(const Arguments& args)
         // Every name now, so that a folder in the way of layer 300 does not
         // surface only after the first 299 pictures are in place.
         for (int l = 2; l <= n; ++l)
-            checkOutputPath(pattern->name(l));
+            checkOutputPath(pattern->name(l), input);
         renderAll(*brain.cells, scale, *pattern, format);
     } else {
         const int z = parseNumber(layer, "the layer", 1, n) - 1;

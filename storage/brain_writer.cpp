@@ -17,6 +17,7 @@
 #include "storage/brain_file.h"
 #include "storage/brain_header.h"
 #include "storage/cell_text.h"
+#include "storage/output_file.h"
 
 namespace storage {
 
@@ -141,7 +142,8 @@ private:
 
 FileResult refuse(const std::string& path, const std::string& why, int systemError = 0)
 {
-    return {false, "Cannot save \"" + path + "\": " + why + ".", systemError};
+    const std::string what = path == kStandardOutput ? "Cannot save the brain to standard output" : "Cannot save \"" + path + "\"";
+    return {false, what + ": " + why + ".", systemError};
 }
 
 char* putHeader(char* out, const BrainHeader& header)

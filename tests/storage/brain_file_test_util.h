@@ -3,10 +3,12 @@
 // brain texts made without the code under test, a comparison of brains, and a
 // reader fed in pieces the way a file arrives.
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
@@ -52,6 +54,27 @@ inline std::string slurp(const std::string& path)
     std::ostringstream s;
     s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
+}
+
+// Each entry of a folder by what it is: a regular file by its mode and
+// bytes, a link by where it leads, anything else by its kind alone (so a
+// FIFO is never opened).
+inline std::map<std::string, std::string> folderSnapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        struct stat st {};
+        const std::string path = e.path().string();
+        ::lstat(path.c_str(), &st);
+        std::string& what = out[e.path().filename().string()];
+        if (S_ISREG(st.st_mode))
+            what = "file " + std::to_string(st.st_mode & 07777) + " " + slurp(path);
+        else if (S_ISLNK(st.st_mode))
+            what = "link " + fs::read_symlink(path).string();
+        else
+            what = "kind " + std::to_string(st.st_mode & S_IFMT);
+    }
+    return out;
 }
 
 // The start-up header with all three sizes n.

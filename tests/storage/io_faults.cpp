@@ -6,11 +6,14 @@
 //   IO_FAULTS_ERRNO=e    it fails with errno e (default EIO); with 0 a read
 //                        or write moves only half its bytes instead
 //   IO_FAULTS_ONLY=a,b   count only the calls of these names (default: all)
+//   IO_FAULTS_SIGNAL=s   instead, signal s comes just before the k-th call,
+//                        which then goes ahead (a Ctrl-C or a kill -9 there)
 // The driver arms it through io_faults_arm() and reads io_faults_log(): a
 // line per counted call, with its name and the file it concerns.
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <unistd.h>
 
@@ -59,6 +62,10 @@ bool strikes(const char* name, const std::string& file)
     *callLog += std::string(name) + " " + file + "\n";
     if (counted != envNumber("IO_FAULTS_AT", 0))
         return false;
+    if (const long signal = envNumber("IO_FAULTS_SIGNAL", 0)) {
+        ::raise(int(signal));
+        return false;
+    }
     const int err = int(envNumber("IO_FAULTS_ERRNO", EIO));
     const bool moves = std::strcmp(name, "read") == 0 || std::strcmp(name, "write") == 0;
     if (err == 0 && !moves)
@@ -198,6 +205,12 @@ int linkat(int fromDir, const char* from, int toDir, const char* to, int flags)
 {
     static const auto realLink = real<int (*)(int, const char*, int, const char*, int)>("linkat");
     return strikes("linkat", to) ? -1 : realLink(fromDir, from, toDir, to, flags);
+}
+
+int link(const char* from, const char* to)
+{
+    static const auto realLink = real<int (*)(const char*, const char*)>("link");
+    return strikes("link", to) ? -1 : realLink(from, to);
 }
 
 int rename(const char* from, const char* to)

@@ -1,0 +1,200 @@
+// What cerebrix-cli writes and where: brains and pictures through the one
+// writer (what each kind of existing target becomes), "-" as standard
+// output, a command's own input refused as its output, and a whole brain's
+// pictures all or none even when the program is interrupted or killed.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "cli_run.h"
+#include "platform/image_file.h"
+
+namespace cli::test {
+namespace {
+
+using storage::test::folderSnapshot;
+
+// cerebrix-cli started in `dir` with stdout to `out` (outside the folder).
+pid_t start(const Scratch& dir, const std::vector<std::string>& args, const std::string& out)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open((dir.path + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || err < 0 || ::dup2(fd, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(dir.path.c_str()) != 0)
+            _exit(127);
+        std::vector<std::string> all{CEREBRIX_CLI};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(CEREBRIX_CLI, argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+int finish(pid_t pid)
+{
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void prepare(const Scratch& dir, int n = 6)
+{
+    const storage::LoadedBrain b = randomBrain(n, 9);
+    ASSERT_TRUE(storage::writeBrainFile(dir.file("a.brain"), b.header, *b.cells).ok);
+}
+
+TEST(CliOutputs, EveryKindOfTargetAsBrainOrPicture)
+{
+    const auto regular = [](const std::string& path, mode_t mode) {
+        std::ofstream(path) << "old";
+        return ::chmod(path.c_str(), mode) == 0;
+    };
+    const struct {
+        const char* kind;
+        std::function<bool(const Scratch&)> arrange;
+        const char* written;  // the file that gets the output; null: refused
+    } cases[] = {
+        {"set-id file", [&](const Scratch& d) { return regular(d.file("t"), 04755); }, "t"},
+        {"link to a file", [&](const Scratch& d) { return regular(d.file("f"), 0640) && ::symlink("f", d.file("t").c_str()) == 0; }, "f"},
+        {"hard-linked file", [&](const Scratch& d) { return regular(d.file("t"), 0644) && ::link(d.file("t").c_str(), d.file("u").c_str()) == 0; }, nullptr},
+        {"dangling link", [](const Scratch& d) { return ::symlink("f", d.file("t").c_str()) == 0; }, nullptr},
+        {"device node", [](const Scratch& d) { return ::mknod(d.file("t").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; }, nullptr},
+        {"FIFO", [](const Scratch& d) { return ::mkfifo(d.file("t").c_str(), 0666) == 0; }, nullptr},
+        {"folder", [](const Scratch& d) { return fs::create_directory(d.file("t")); }, nullptr},
+    };
+    const std::vector<std::vector<std::string>> commands = {{"new", "--size", "4", "-o", "t"},
+                                                           {"render", "a.brain", "--layer", "2", "-o", "t"}};
+    for (const auto& command : commands)
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << command[0] << " over a " << c.kind);
+            Scratch dir, reference;
+            prepare(dir);
+            if (!c.arrange(dir))
+                continue;
+            auto expected = folderSnapshot(dir.path);
+            const Outcome r = dir.run(command);
+            EXPECT_EQ(r.status, c.written ? 0 : 1) << r.err;
+            if (c.written) {
+                prepare(reference);
+                ASSERT_EQ(reference.run(command).status, 0);
+                const mode_t mode = mode_t(std::stoi(expected[c.written].substr(5))) & 0777;
+                expected[c.written] = "file " + std::to_string(mode) + " " + slurp(reference.file("t"));
+            } else {
+                EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+            }
+            EXPECT_EQ(folderSnapshot(dir.path), expected);
+        }
+}
+
+TEST(CliOutputs, DashIsStandardOutput)
+{
+    Scratch dir;
+    prepare(dir);
+    std::string png;
+    ASSERT_TRUE(platform::encodePng(platform::Surface(6, 6), 6, 6, 1, png).ok);
+    std::ofstream(dir.file("img.png"), std::ios::binary) << png;
+    const std::vector<std::vector<std::string>> commands = {
+        {"new", "--size", "5", "-o"},
+        {"new", "--size", "6", "--from-image", "img.png", "-o"},
+        {"generate", "a.brain", "-n", "2", "-o"},
+        {"render", "a.brain", "--layer", "3", "--scale", "2", "-o"},
+    };
+    for (auto command : commands) {
+        SCOPED_TRACE(testing::Message() << command[0] << " " << command[1]);
+        command.push_back("out.file");
+        const Outcome toFile = dir.run(command);
+        ASSERT_EQ(toFile.status, 0) << toFile.err;
+        command.back() = "-";
+        const auto before = dir.names();
+        const Outcome toStdout = dir.run(command);
+        EXPECT_EQ(toStdout.status, 0) << toStdout.err;
+        EXPECT_EQ(toStdout.out, slurp(dir.file("out.file")));
+        EXPECT_EQ(toStdout.err, toFile.out) << "the report goes to stderr, out of the file's way";
+        EXPECT_EQ(dir.names(), before);
+        // A full disk behind standard output: one line and exit 1.
+        const pid_t full = start(dir, command, "/dev/full");
+        EXPECT_EQ(finish(full), 1);
+        const std::string err = slurp(dir.path + ".err");
+        EXPECT_NE(err.find("No space left on device"), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+}
+
+TEST(CliOutputs, OwnInputIsNoOutputAndLongNamesAreFine)
+{
+    Scratch dir;
+    prepare(dir);
+    std::string png;
+    ASSERT_TRUE(platform::encodePng(platform::Surface(6, 6), 6, 6, 1, png).ok);
+    std::ofstream(dir.file("p.png"), std::ios::binary) << png;
+    ASSERT_EQ(::symlink("a.brain", dir.file("l.brain").c_str()), 0);
+    ASSERT_EQ(::symlink("a.brain", dir.file("x2.brain").c_str()), 0);
+    const auto before = folderSnapshot(dir.path);
+    const std::vector<std::vector<std::string>> refused = {
+        {"render", "a.brain", "--layer", "1", "-o", "a.brain"},
+        {"render", "a.brain", "--layer", "1", "-o", "./l.brain"},
+        {"render", "l.brain", "--layer", "all", "-o", "x%d.brain"},
+        {"new", "--size", "4", "--from-image", "p.png", "-o", "p.png"},
+    };
+    for (const auto& args : refused) {
+        SCOPED_TRACE(args.back());
+        const Outcome r = dir.run(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("is the input"), std::string::npos) << r.err;
+        EXPECT_EQ(folderSnapshot(dir.path), before);
+    }
+    const std::string longest(251, 'y');
+    EXPECT_EQ(dir.run({"render", "a.brain", "--layer", "1", "-o", longest + ".png"}).status, 0);
+    EXPECT_EQ(dir.run({"render", "a.brain", "--layer", "all", "-o", longest.substr(1) + "%d"}).status, 0);
+    EXPECT_EQ(dir.names().size(), before.size() + 7);
+}
+
+// Interrupted or killed at any moment, a whole brain's pictures are all
+// there or none is; what a kill leaves, the next write in the folder tidies.
+TEST(CliOutputs, EveryLayerOrNoneWhateverStopsIt)
+{
+    Scratch dir;
+    prepare(dir, 120);
+    const auto reset = [&] {
+        for (const auto& e : fs::directory_iterator(dir.path))
+            if (e.path().extension() == ".png")
+                fs::remove(e.path());
+        for (const char* k : {"1", "2", "3", "4", "5"})
+            std::ofstream(dir.file(std::string("p").append(k).append(".png"))) << "old " << k;
+    };
+    reset();
+    const auto old = folderSnapshot(dir.path);
+    for (const int signal : {SIGINT, SIGTERM, SIGKILL})
+        for (const int ms : {20, 120, 400}) {
+            SCOPED_TRACE(testing::Message() << "signal " << signal << " after " << ms << " ms");
+            const pid_t pid = start(dir, {"render", "a.brain", "--layer", "all", "-o", "p%d.png"}, dir.path + ".out");
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            ::kill(pid, signal);
+            const int status = finish(pid);
+            ASSERT_EQ(dir.run({"render", "a.brain", "--layer", "1", "-o", "tidy.png"}).status, 0);
+            fs::remove(dir.file("tidy.png"));
+            const auto now = folderSnapshot(dir.path);
+            if (status == 0) {
+                EXPECT_EQ(now.size(), 121u);
+                EXPECT_NE(now.at("p5.png").find("\x89PNG\r\n"), std::string::npos) << "an old picture stayed";
+            } else {
+                EXPECT_EQ(status, 128 + signal);
+                EXPECT_EQ(now, old);
+            }
+            reset();
+        }
+}
+
+}  // namespace
+}  // namespace cli::test
