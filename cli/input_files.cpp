@@ -16,7 +16,9 @@ InputFile::InputFile(const std::string& path, const std::string& failure)
     const auto refuse = [&](const std::string& why) {
         if (owned_)
             ::close(fd_);
-        throw Refusal(failure + " \"" + path + "\": " + why);
+        // Worded as the reader words its own refusals, so that a name
+        // refused here reads the same as one the reader refuses.
+        throw Refusal(failure + " \"" + path + "\": " + why + ".");
     };
     if (path == "-") {
         fd_ = STDIN_FILENO;
@@ -27,13 +29,13 @@ InputFile::InputFile(const std::string& path, const std::string& failure)
         // Non-blocking, so that opening a FIFO with no writer returns at once.
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd_ < 0)
-            refuse(std::string("it cannot be opened: ") + std::strerror(errno));
+            refuse(std::string("the file cannot be opened: ") + std::strerror(errno));
         owned_ = true;
         name_ = path;
     }
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
-        refuse(std::string("it cannot be examined: ") + std::strerror(errno));
+        refuse(std::string("the file cannot be examined: ") + std::strerror(errno));
     if (S_ISDIR(st.st_mode))
         refuse("it is a folder, not a file");
     if (S_ISREG(st.st_mode)) {

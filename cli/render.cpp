@@ -175,8 +175,10 @@ int renderCommand(const Arguments& args)
     const std::string input = args.words.empty() ? "" : args.words[0];
     const std::optional<LayerPattern> pattern = all ? std::optional<LayerPattern>(LayerPattern(out)) : std::nullopt;
     const std::string first = pattern ? pattern->name(1) : out;
-    const std::string format = pictureFormatFor(first);
+    // Its own input first: a brain named as the picture is that mistake,
+    // whatever its suffix says.
     checkOutputPath(first, input);
+    const std::string format = pictureFormatFor(first);
     const storage::LoadedBrain brain = loadBrain(args);
     const int n = brain.cells->size();
     const int largestScale = platform::kLargestPictureSide / n;

@@ -46,8 +46,11 @@ bool AtomicFile::open(bool tidyFolder)
         return true;
     }
     // Refused before anything is written, not by the rename after the whole file.
-    if (std::string problem = targetProblem(name_, target_); !problem.empty())
-        return fail(problem, 0);
+    if (std::string problem = targetProblem(name_, target_); !problem.empty()) {
+        fail(problem, 0);
+        systemError_ = target_.systemError;
+        return false;
+    }
     if (tidyFolder)
         removeAbandonedTemporaries(target_.folder);
     const std::string& folder = target_.folder;

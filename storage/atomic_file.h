@@ -21,6 +21,7 @@ struct Target {
     std::string folder;  // where its temporary file goes
     bool exists = false;
     mode_t mode = 0;     // of the file replaced
+    int systemError = 0; // behind a refusal the system made (ENOENT: no folder), 0 for a rule
 };
 
 // Why `name` may not be written, in plain words, or empty when it may; fills

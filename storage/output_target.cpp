@@ -47,14 +47,18 @@ std::string targetProblem(const std::string& name, Target& out)
     struct stat st {}, entry {};
     if (::stat(name.c_str(), &st) != 0) {
         const int err = errno;
-        if (err != ENOENT)
+        if (err != ENOENT) {
+            out.systemError = err;
             return because("the name cannot be used", err);
+        }
         if (::lstat(name.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode))
             return "it is a symbolic link to a file that does not exist";
         out.path = name;
         out.folder = folderOf(name);
-        if (::stat(out.folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        if (::stat(out.folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            out.systemError = ENOENT;
             return "there is no folder \"" + out.folder + "\"";
+        }
         return {};
     }
     if (S_ISDIR(st.st_mode))

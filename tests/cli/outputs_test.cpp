@@ -112,14 +112,15 @@ TEST(CliOutputs, DashIsStandardOutput)
     };
     for (auto command : commands) {
         SCOPED_TRACE(testing::Message() << command[0] << " " << command[1]);
-        command.push_back("out.file");
+        const std::string name = command[0] == "render" ? "out.png" : "out.brain";
+        command.push_back(name);
         const Outcome toFile = dir.run(command);
         ASSERT_EQ(toFile.status, 0) << toFile.err;
         command.back() = "-";
         const auto before = dir.names();
         const Outcome toStdout = dir.run(command);
         EXPECT_EQ(toStdout.status, 0) << toStdout.err;
-        EXPECT_EQ(toStdout.out, slurp(dir.file("out.file")));
+        EXPECT_EQ(toStdout.out, slurp(dir.file(name)));
         EXPECT_EQ(toStdout.err, toFile.out) << "the report goes to stderr, out of the file's way";
         EXPECT_EQ(dir.names(), before);
         // A full disk behind standard output: one line and exit 1.
@@ -139,12 +140,12 @@ TEST(CliOutputs, OwnInputIsNoOutputAndLongNamesAreFine)
     ASSERT_TRUE(platform::encodePng(platform::Surface(6, 6), 6, 6, 1, png).ok);
     std::ofstream(dir.file("p.png"), std::ios::binary) << png;
     ASSERT_EQ(::symlink("a.brain", dir.file("l.brain").c_str()), 0);
-    ASSERT_EQ(::symlink("a.brain", dir.file("x2.brain").c_str()), 0);
+    ASSERT_EQ(::symlink("a.brain", dir.file("x2.png").c_str()), 0);
     const auto before = folderSnapshot(dir.path);
     const std::vector<std::vector<std::string>> refused = {
         {"render", "a.brain", "--layer", "1", "-o", "a.brain"},
         {"render", "a.brain", "--layer", "1", "-o", "./l.brain"},
-        {"render", "l.brain", "--layer", "all", "-o", "x%d.brain"},
+        {"render", "l.brain", "--layer", "all", "-o", "x%d.png"},
         {"new", "--size", "4", "--from-image", "p.png", "-o", "p.png"},
     };
     for (const auto& args : refused) {

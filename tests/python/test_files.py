@@ -83,7 +83,7 @@ def test_load_refusals_carry_the_readers_message(tmp_path, name, content, error)
 
 @pytest.mark.parametrize("target, error, message", [
     ("folder.brain", ValueError, "a folder of that name is in the way"),
-    ("nowhere/b.brain", FileNotFoundError, "cannot create a file in the folder"),
+    ("nowhere/b.brain", FileNotFoundError, "there is no folder"),
     # A folder the system keeps read-only even for root.
     ("/sys/b.brain", OSError, 'Cannot save "/sys/b.brain": '),
 ])
