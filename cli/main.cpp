@@ -48,7 +48,8 @@ const std::vector<Command>& commandTable()
          "FILE - is standard input.\n"
          "\n"
          "  -n, --generations K   how many generations to run (at least 1)\n"
-         "  -o, --output OUT      the brain file to write (may be FILE itself)\n"
+         "  -o, --output OUT      the brain file to write (may be FILE itself);\n"
+         "                        - writes it to standard output\n"
          "  --every               print the apex after every generation\n",
          {{"generations", 'n', true}, {"output", 'o', true}, {"every", 0, false}}, generateCommand},
         {"render", "write layers as pictures",
@@ -61,7 +62,8 @@ const std::vector<Command>& commandTable()
          "format follows OUT's suffix: .png (also without a suffix), .jpg, .bmp, ...\n"
          "\n"
          "  --layer L|all        the layer to show, or every layer, one picture each\n"
-         "  -o, --output OUT     the picture to write; with all, a pattern in which\n"
+         "  -o, --output OUT     the picture to write (- for standard output, as PNG);\n"
+         "                       with all, a pattern in which\n"
          "                       %d stands for the layer number, %03d for one padded\n"
          "                       with zeros to three digits (%% for a percent sign)\n"
          "  --scale S            draw each cell as an S x S block of pixels (default 1)\n",
@@ -75,7 +77,7 @@ const std::vector<Command>& commandTable()
          "and one generation runs, as Enter would; the apex is printed.\n"
          "\n"
          "  --size N             the brain's size (at least 2)\n"
-         "  -o, --output OUT     the brain file to write\n"
+         "  -o, --output OUT     the brain file to write; - writes it to standard output\n"
          "  --from-image IMG     an image at least N x N pixels (PNG, JPEG, BMP, ...),\n"
          "                       turned as its EXIF orientation says; - reads it\n"
          "                       from standard input\n"
