@@ -12,6 +12,9 @@
 #ifndef CEREBRIX_VERSION
 #define CEREBRIX_VERSION "1.0"
 #endif
+#ifndef CEREBRIX_NOTICE
+#define CEREBRIX_NOTICE ""
+#endif
 
 namespace {
 
@@ -80,7 +83,7 @@ const std::vector<Command>& commandTable()
 
 void printVersion()
 {
-    std::printf("cerebrix-cli %s\n", CEREBRIX_VERSION);
+    std::printf("cerebrix-cli %s\n%s\n", CEREBRIX_VERSION, CEREBRIX_NOTICE);
 }
 
 void printProgramHelp()

@@ -9,6 +9,9 @@
 #ifndef CEREBRIX_VERSION
 #define CEREBRIX_VERSION "0"
 #endif
+#ifndef CEREBRIX_NOTICE
+#define CEREBRIX_NOTICE ""
+#endif
 
 namespace platform {
 namespace {
@@ -78,7 +81,7 @@ CommandLine readCommandLine(int argc, char** argv)
     }
     if (parser.isSet(version)) {
         line.action = CommandLine::Action::Version;
-        line.text = "cerebrix " CEREBRIX_VERSION "\n";
+        line.text = "cerebrix " CEREBRIX_VERSION "\n" CEREBRIX_NOTICE "\n";
         return line;
     }
     const QStringList files = parser.positionalArguments();
