@@ -21,6 +21,7 @@
 #include <map>
 
 #include "command_line.h"
+#include "qt_accessible.h"
 #include "qt_controls.h"
 #include "qt_views.h"
 
@@ -59,6 +60,7 @@ public:
             addMenuEntry(window_.menuBar(), nullptr, top, wiring(), actions_);
         for (const ControlSpec& c : design.controls)
             controls_[c.name] = addControl(view_, c, wiring());
+        describeForAccessibility(window_, *view_);
         // The client area below the menu bar is the designed size exactly.
         window_.resize(design.clientWidth, design.clientHeight + window_.menuBar()->sizeHint().height());
         view_->flush();
