@@ -181,6 +181,15 @@ public:
             if (xcb_connection_t* connection = x11->connection())
                 xcb_flush(connection);
     }
+    void placeArea(const std::string& name, Rect area) override
+    {
+        // Placed on every repaint of the swatch: the map is rebuilt only when a place changes.
+        const QRect r(QPoint(area.left, area.top), QPoint(area.right, area.bottom));
+        if (auto [at, fresh] = areas_.try_emplace(name, r); fresh || at->second != r) {
+            at->second = r;
+            placeAccessibleArea(*view_, name, r);
+        }
+    }
     void end() override
     {
         closed_ = true;
@@ -200,6 +209,7 @@ private:
     SurfaceView* view_ = nullptr;
     std::map<std::string, QAction*> actions_;
     std::map<std::string, QWidget*> controls_;
+    std::map<std::string, QRect> areas_;  // as last placed
     QElapsedTimer sinceFlush_;
     QTimer wake_;
     bool closed_ = false;

@@ -283,6 +283,15 @@ private slots:
         QVERIFY(!w.control("FileMessage")->isVisible() && w.d().brain().side() == 20);
     }
 
+    // Docks and Wayland compositors tie the window to its launcher by this
+    // name (the X11 class is checked against the entry in x11_smoke).
+    void desktopFileName()
+    {
+        LiveWindow w;
+        QCOMPARE(QGuiApplication::desktopFileName() + ".desktop", QFileInfo(CEREBRIX_DESKTOP_ENTRY).fileName());
+        QVERIFY(QFileInfo(CEREBRIX_DESKTOP_ENTRY).isFile());
+    }
+
     // Whatever the scale, each of the window's pixels is an exact k x k block,
     // and the menu bar needs no overflow button. Run at QT_SCALE_FACTOR=2 too.
     void scaledGrab()

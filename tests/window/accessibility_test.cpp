@@ -46,8 +46,47 @@ private slots:
             QVERIFY2(!said(c, QAccessible::Name).isEmpty(), qPrintable(c->objectName()));
             QVERIFY2(!said(c, QAccessible::Description).isEmpty(), qPrintable(c->objectName()));
         }
-        QCOMPARE(said(w.view(), QAccessible::Name), "Brain grid");
-        QVERIFY(said(w.view(), QAccessible::Description).contains("Drawing colour"));
+    }
+
+    // The grid and the swatch have no widget: they are parts of the surface,
+    // found where they are drawn, and the grid follows a size change.
+    void drawnAreas()
+    {
+        LiveWindow w;
+        QAccessibleInterface* surface = QAccessible::queryAccessibleInterface(w.view());
+        const auto found = [&](QPoint at) {
+            const QPoint global = w.view()->mapToGlobal(at);
+            QAccessibleInterface* a = surface->childAt(global.x(), global.y());
+            return a ? a->text(QAccessible::Name) : QString();
+        };
+        // Steps; a grid cell (true) or a surface point; what is found there.
+        const std::tuple<QString, bool, QPoint, QString> rows[] = {
+            {"", true, {0, 0}, "Brain grid"},
+            {"", true, {29, 29}, "Brain grid"},
+            {"", true, {30, 30}, ""},
+            {"", true, {-1, 0}, ""},
+            {"", false, {10, 206}, "Drawing colour"},
+            {"", false, {110, 256}, "Drawing colour"},
+            {"", false, {111, 206}, ""},
+            {"key +", true, {39, 39}, "Brain grid"},
+            {"key Enter", false, {20, 210}, "Drawing colour"},
+            {"", true, {40, 0}, ""},
+            {"menu savebrain", false, {20, 210}, "Cancel"},  // a shown control lies above the swatch
+        };
+        for (const auto& [steps, inGrid, p, name] : rows) {
+            w.run(steps);
+            const QPoint at = inGrid ? w.cell(p.x(), p.y()) : p;
+            QVERIFY2(found(at) == name, qPrintable(steps + QString(" at %1,%2: ").arg(at.x()).arg(at.y()) + found(at)));
+        }
+        QStringList areas;  // the children that are no widget
+        for (int i = 0; i < surface->childCount(); ++i)
+            if (QAccessibleInterface* c = surface->child(i); !c->object()) {
+                areas << c->text(QAccessible::Name);
+                QCOMPARE(surface->indexOfChild(c), i);
+                QCOMPARE(c->parent(), surface);
+                QVERIFY(!c->text(QAccessible::Description).isEmpty());
+            }
+        QCOMPARE(areas, QStringList({"Brain grid", "Drawing colour"}));
     }
 
     void menus()
