@@ -2,9 +2,11 @@
 # Installs into a scratch prefix with ./build.sh install, from a build folder
 # that has built nothing yet (install must build all it installs), and checks
 # every file a desktop expects, each with the validator Debian ships for it.
-#   installed_tree.sh SOURCE_DIR SCRATCH_DIR
+# Then ./build.sh package in that folder must give the same bytes as a
+# package of the suite's own build, when that is an optimised one too.
+#   installed_tree.sh SOURCE_DIR SCRATCH_DIR SUITE_BUILD_DIR
 set -euo pipefail
-source=$1 scratch=$2
+source=$1 scratch=$2 suite=$3
 prefix=$scratch/prefix
 fail() { echo "FAIL: $*" >&2; exit 1; }
 need() { command -v "$1" >/dev/null || fail "$1 is missing (package $2; ./build.sh installs it)"; }
@@ -80,4 +82,13 @@ for program in cerebrix cerebrix-cli; do
     grep -qx "$program $version" <<<"$text" || fail "$program --version: $text"
     grep -q 'MIT' <<<"$text" || fail "$program --version names no licence: $text"
 done
+
+# Two builds of one commit, two packages, the same bytes.
+if grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$suite/CMakeCache.txt"; then
+    CEREBRIX_BUILD_DIR="$scratch/build" "$source/build.sh" package >"$scratch/log" 2>&1 ||
+        fail "./build.sh package: $(tail -5 "$scratch/log")"
+    (cd "$suite" && cpack -G DEB -B "$scratch/suite_package" >/dev/null)
+    cmp "$scratch"/build/package/cerebrix_*.deb "$scratch"/suite_package/cerebrix_*.deb ||
+        fail "the packages of two builds of one commit differ"
+fi
 echo "installed tree OK"
