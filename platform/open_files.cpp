@@ -2,6 +2,8 @@
 
 #include <sys/resource.h>
 
+#include <fstream>
+
 namespace platform {
 
 std::string makeRoomForFiles()
@@ -12,10 +14,17 @@ std::string makeRoomForFiles()
     if (limit.rlim_cur < limit.rlim_max) {
         rlimit raised = limit;
         raised.rlim_cur = limit.rlim_max;
-        // An unlimited hard limit may still be more than the kernel grants;
-        // then the soft limit stays as it was.
-        if (setrlimit(RLIMIT_NOFILE, &raised) == 0)
+        if (setrlimit(RLIMIT_NOFILE, &raised) == 0) {
             limit = raised;
+        } else {
+            // An unlimited hard limit is more than the kernel grants: then
+            // as many as it does.
+            rlim_t most = 0;
+            std::ifstream("/proc/sys/fs/nr_open") >> most;
+            raised.rlim_cur = most < limit.rlim_max ? most : limit.rlim_max;
+            if (raised.rlim_cur > limit.rlim_cur && setrlimit(RLIMIT_NOFILE, &raised) == 0)
+                limit = raised;
+        }
     }
     if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= rlim_t(kFewestOpenFiles))
         return {};
