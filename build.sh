@@ -15,8 +15,8 @@ Usage: ./build.sh [command]
   fuzz [SECONDS]     build and run the brain file reader's fuzzer (60 s unless given)
   monkey [SECONDS [SEED]]
                      random input to the real window on an X server, sanitized (600 s unless given)
-  package            build the Debian package build/package/cerebrix_VERSION_ARCH.deb
-  install [PREFIX]   build and install the program under PREFIX (/usr/local unless given)
+  package            build both programs and the Debian package build/package/cerebrix_VERSION_ARCH.deb
+  install [PREFIX]   build and install both programs under PREFIX (/usr/local unless given)
   help               show this text (also -h, --help)
 
 Missing Debian packages are installed as root, or through sudo.
