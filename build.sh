@@ -15,8 +15,8 @@ Usage: ./build.sh [command]
   fuzz [SECONDS]     build and run the brain file reader's fuzzer (60 s unless given)
   monkey [SECONDS [SEED]]
                      random input to the real window on an X server, sanitized (600 s unless given)
-  package            build the Debian package build/package/cerebrix_VERSION_ARCH.deb
-  install [PREFIX]   build and install the program under PREFIX (/usr/local unless given)
+  package            build both programs and the Debian package build/package/cerebrix_VERSION_ARCH.deb
+  install [PREFIX]   build and install both programs under PREFIX (/usr/local unless given)
   help               show this text (also -h, --help)
 
 Missing Debian packages are installed as root, or through sudo.
@@ -58,6 +58,8 @@ install_missing() {
 }
 
 werror=OFF
+# install and package build in this folder; the tests point it elsewhere.
+dir=${CEREBRIX_BUILD_DIR:-build}
 [ "${CI:-}" = "true" ] && werror=ON
 jobs=$(nproc)
 
@@ -116,21 +118,21 @@ monkey)
     ;;
 package)
     install_missing
-    configure build -DCMAKE_BUILD_TYPE=Release
-    ninja -C build -j "$jobs" cerebrix compressed_docs
-    rm -rf build/package
-    (cd build && cpack -G DEB -B package >/dev/null)
-    deb=$(ls build/package/cerebrix_*.deb)
+    configure "$dir" -DCMAKE_BUILD_TYPE=Release
+    ninja -C "$dir" -j "$jobs" installable
+    rm -rf "$dir/package"
+    (cd "$dir" && cpack -G DEB -B package >/dev/null)
+    deb=$(ls "$dir"/package/cerebrix_*.deb)
     echo "Built $deb; install it with: sudo apt install ./$deb"
     ;;
 install)
     prefix=${2:-/usr/local}
     install_missing
-    configure build -DCMAKE_BUILD_TYPE=Release
-    ninja -C build -j "$jobs" cerebrix compressed_docs
+    configure "$dir" -DCMAKE_BUILD_TYPE=Release
+    ninja -C "$dir" -j "$jobs" installable
     run_here=()
     mkdir -p "$prefix" 2>/dev/null && [ -w "$prefix" ] || run_here=(as_root)
-    "${run_here[@]}" cmake --install build --prefix "$prefix"
+    "${run_here[@]}" cmake --install "$dir" --prefix "$prefix"
     # Let the desktop know the new file type and icon at once.
     if command -v update-mime-database >/dev/null; then
         "${run_here[@]}" update-mime-database "$prefix/share/mime" || true
@@ -138,7 +140,7 @@ install)
     if command -v gtk-update-icon-cache >/dev/null && [ -f "$prefix/share/icons/hicolor/index.theme" ]; then
         "${run_here[@]}" gtk-update-icon-cache -q "$prefix/share/icons/hicolor" || true
     fi
-    echo "Installed $prefix/bin/cerebrix"
+    echo "Installed $prefix/bin/cerebrix and $prefix/bin/cerebrix-cli"
     ;;
 help | -h | --help)
     usage

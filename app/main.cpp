@@ -4,6 +4,7 @@
 
 #include "storage/brain_file.h"
 #include "platform/command_line.h"
+#include "platform/open_files.h"
 #include "program.h"
 
 int main(int argc, char** argv)
@@ -12,8 +13,9 @@ int main(int argc, char** argv)
     switch (line.action) {
     case platform::CommandLine::Action::Help:
     case platform::CommandLine::Action::Version:
-        std::fputs(line.text.c_str(), stdout);
-        return 0;
+        return platform::printOut(line.text);
+    case platform::CommandLine::Action::HelpAll:
+        platform::printHelpAll();
     case platform::CommandLine::Action::Refuse:
         std::fputs(line.text.c_str(), stderr);
         return 2;
@@ -21,6 +23,10 @@ int main(int argc, char** argv)
         break;
     }
     if (const std::string why = platform::missingDisplay(line); !why.empty()) {
+        std::fprintf(stderr, "%s\n", why.c_str());
+        return 1;
+    }
+    if (const std::string why = platform::makeRoomForFiles(); !why.empty()) {
         std::fprintf(stderr, "%s\n", why.c_str());
         return 1;
     }

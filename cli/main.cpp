@@ -14,6 +14,9 @@
 #ifndef CEREBRIX_VERSION
 #define CEREBRIX_VERSION "1.0"
 #endif
+#ifndef CEREBRIX_NOTICE
+#define CEREBRIX_NOTICE ""
+#endif
 
 namespace {
 
@@ -89,7 +92,7 @@ const std::vector<Command>& commandTable()
 
 void printVersion()
 {
-    printOut(std::string("cerebrix-cli ") + CEREBRIX_VERSION + "\n");
+    printOut(std::string("cerebrix-cli ") + CEREBRIX_VERSION + "\n" + CEREBRIX_NOTICE + "\n");
 }
 
 void printProgramHelp()

@@ -4,7 +4,9 @@
 include(GNUInstallDirs)
 
 # Installing and packaging take what is built; they do not build the tests
-# and benchmarks first.
+# and benchmarks first. What they take is built by the target `installable`
+# (./build.sh install and package build it first): whatever an install rule
+# below or beside a program takes from the build folder belongs in it.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
 set(dist ${PROJECT_SOURCE_DIR}/dist)
@@ -40,6 +42,7 @@ foreach(file cerebrix.1 cerebrix-cli.1 changelog)
   list(APPEND compressed ${CMAKE_BINARY_DIR}/dist/${file}.gz)
 endforeach()
 add_custom_target(compressed_docs ALL DEPENDS ${compressed})
+add_custom_target(installable DEPENDS cerebrix cerebrix-cli compressed_docs)
 install(FILES ${CMAKE_BINARY_DIR}/dist/cerebrix.1.gz ${CMAKE_BINARY_DIR}/dist/cerebrix-cli.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${dist}/copyright ${CMAKE_BINARY_DIR}/dist/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/cerebrix)
@@ -62,4 +65,15 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES TRUE)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# Two packages of one commit are the same bytes: every time stamp in them is
+# the date of the changelog's last entry, unless SOURCE_DATE_EPOCH says
+# otherwise when cpack runs.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${dist}/changelog)
+execute_process(COMMAND dpkg-parsechangelog -l ${dist}/changelog -STimestamp
+                OUTPUT_VARIABLE changelog_epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+if(changelog_epoch MATCHES "^[0-9]+$")
+  file(WRITE ${CMAKE_BINARY_DIR}/cpack_time_stamps.cmake
+       "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n  set(ENV{SOURCE_DATE_EPOCH} ${changelog_epoch})\nendif()\n")
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/cpack_time_stamps.cmake)
+endif()
 include(CPack)

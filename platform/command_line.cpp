@@ -1,13 +1,21 @@
 #include "command_line.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+
+#include "file_names.h"
 
 #ifndef CEREBRIX_VERSION
 #define CEREBRIX_VERSION "0"
+#endif
+#ifndef CEREBRIX_NOTICE
+#define CEREBRIX_NOTICE ""
 #endif
 
 namespace platform {
@@ -35,31 +43,73 @@ void explainDisplayFailure(QtMsgType type, const QMessageLogContext& context, co
         toolkitHandler(type, context, message);
 }
 
-}  // namespace
+const QCommandLineOption platformOption("platform", "", "name");
 
-CommandLine readCommandLine(int argc, char** argv)
+// The program's options, as --help lists them.
+void describeOptions(QCommandLineParser& parser)
 {
     QCoreApplication::setApplicationName("cerebrix");
     QCoreApplication::setApplicationVersion(CEREBRIX_VERSION);
-
-    QCommandLineParser parser;
     parser.setApplicationDescription("Paint a picture, grow a brain of coloured cells from it.");
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
+    parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument("file", "A brain file (.brain) to open.", "[file]");
-    // The toolkit's own options, taken up by it later: accepted, not listed.
-    const QCommandLineOption platformOption("platform", "", "name");
+    // The toolkit's own options, taken up by it later: accepted, listed by --help-all only.
     for (QCommandLineOption o : {platformOption, QCommandLineOption("display", "", "display"),
                                  QCommandLineOption("style", "", "style"),
                                  QCommandLineOption("qwindowgeometry", "", "geometry")}) {
         o.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(o);
     }
+}
+
+// Checked as the program ends: output that never reached its file.
+int outputStatus()
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return 0;
+    std::fprintf(stderr, "cerebrix: cannot write to standard output%s%s.\n", errno ? ": " : "",
+                 errno ? std::strerror(errno) : "");
+    return 1;
+}
+
+}  // namespace
+
+int printOut(const std::string& text)
+{
+    std::fputs(text.c_str(), stdout);
+    return outputStatus();
+}
+
+void printHelpAll()
+{
+    // Qt prints this help itself and then calls exit(): the check runs there.
+    std::atexit([] {
+        if (outputStatus() != 0)
+            std::_Exit(1);
+    });
+    // Nothing but the help: none of the toolkit's chatter about the desktop it was not asked to use.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    static int argc = 3;
+    static char* argv[] = {const_cast<char*>("cerebrix"), const_cast<char*>("-platform"),
+                           const_cast<char*>("offscreen"), nullptr};
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    describeOptions(parser);
+    parser.process(QStringList{"cerebrix", "--help-all"});
+    std::exit(0);  // not reached: process() has ended the program
+}
+
+CommandLine readCommandLine(int argc, char** argv)
+{
+    QCommandLineParser parser;
+    describeOptions(parser);
 
     QStringList args;
     for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << fileNameText(argv[i]);
 
     // Without a running application Qt cannot know the program's name.
     const auto usage = [&] { return parser.helpText().replace("<executable_name>", "cerebrix"); };
@@ -71,21 +121,25 @@ CommandLine readCommandLine(int argc, char** argv)
     };
     if (!parser.parse(args))
         return refuse(parser.errorText());
-    if (parser.isSet(help) || parser.isSet("help-all")) {
+    if (parser.isSet("help-all")) {
+        line.action = CommandLine::Action::HelpAll;
+        return line;
+    }
+    if (parser.isSet("help")) {
         line.action = CommandLine::Action::Help;
         line.text = usage().toStdString();
         return line;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet("version")) {
         line.action = CommandLine::Action::Version;
-        line.text = "cerebrix " CEREBRIX_VERSION "\n";
+        line.text = "cerebrix " CEREBRIX_VERSION "\n" CEREBRIX_NOTICE "\n";
         return line;
     }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
         return refuse("only one brain file can be opened at a time.");
     if (!files.isEmpty())
-        line.file = files.front().toLocal8Bit().toStdString();
+        line.file = fileNameBytes(files.front());
     line.platformChosen = parser.isSet(platformOption);
     return line;
 }

@@ -105,6 +105,10 @@ public:
 
     // Shows that a long operation is under way (a wait cursor) or ends that.
     virtual void setBusy(bool /*busy*/) {}
+
+    // Where a thing drawn on the surface lies (the grid, the swatch), so that
+    // a screen reader finds it by `name`. Nothing visible changes.
+    virtual void placeArea(const std::string& /*name*/, Rect /*area*/) {}
 };
 
 }  // namespace platform

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QPixmap>
 #include <QKeyEvent>
@@ -14,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "file_names.h"
 #include "keymap.h"
 
 namespace platform {
@@ -48,7 +48,7 @@ std::string draggedFile(const QMimeData* data)
 {
     if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().front().isLocalFile())
         return {};
-    return QFile::encodeName(data->urls().front().toLocalFile()).toStdString();
+    return localFileBytes(data->urls().front());
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include <map>
 
 #include "command_line.h"
+#include "qt_accessible.h"
 #include "qt_controls.h"
 #include "qt_file_list.h"
 #include "qt_fitted.h"
@@ -62,6 +63,7 @@ public:
         keepKeysFromMenuBar(window_.menuBar(), view_);
         for (const ControlSpec& c : design.controls)
             controls_[c.name] = addControl(view_, c, wiring());
+        describeForAccessibility(window_, *view_);
         // The client area below the menu bar is the designed size exactly.
         window_.resize(design.clientWidth, design.clientHeight + window_.menuBar()->sizeHint().height());
         view_->flush();
@@ -190,6 +192,15 @@ public:
             if (xcb_connection_t* connection = x11->connection())
                 xcb_flush(connection);
     }
+    void placeArea(const std::string& name, Rect area) override
+    {
+        // Placed on every repaint of the swatch: the map is rebuilt only when a place changes.
+        const QRect r(QPoint(area.left, area.top), QPoint(area.right, area.bottom));
+        if (auto [at, fresh] = areas_.try_emplace(name, r); fresh || at->second != r) {
+            at->second = r;
+            placeAccessibleArea(*view_, name, r);
+        }
+    }
     void end() override
     {
         closed_ = true;
@@ -209,6 +220,7 @@ private:
     SurfaceView* view_ = nullptr;
     std::map<std::string, QAction*> actions_;
     std::map<std::string, QWidget*> controls_;
+    std::map<std::string, QRect> areas_;  // as last placed
     QElapsedTimer sinceFlush_;
     QTimer wake_;
     bool closed_ = false;

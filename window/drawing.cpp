@@ -79,6 +79,8 @@ void Drawing::displayCells()
 void Drawing::layOutGrid()
 {
     view_.layOut(surface().width(), surface().height(), brain_.side());
+    const brain::Origin o = view_.origin();
+    host().placeArea(area::kGrid, {o.x, o.y, o.x + brain_.side() - 1, o.y + brain_.side() - 1});
 }
 
 void Drawing::clearSurface()
@@ -99,6 +101,7 @@ void Drawing::drawSwatch(platform::Colour colour)
     const int c = surface().height() / 2;
     surface().fillRect(10, c - 50, 110, c + 50, colour);
     surface().outline(10, c - 50, 110, c + 50, rgb(0, 0, 128));
+    host().placeArea(area::kSwatch, {10, c - 50, 110, c + 50});
 }
 
 void Drawing::drawSwatch()

@@ -34,6 +34,12 @@ constexpr const char* kColourDone = "Command5";
 constexpr const char* kColourCancel = "Command6";
 }  // namespace control
 
+// Things drawn on the surface, named for screen readers.
+namespace area {
+constexpr const char* kGrid = "Brain grid";
+constexpr const char* kSwatch = "Drawing colour";
+}  // namespace area
+
 namespace menu {
 constexpr const char* kOptions = "options";
 constexpr const char* kSaveBrain = "savebrain";

@@ -9,7 +9,10 @@
 #include <QUrl>
 #include <fstream>
 #include <optional>
+#include <sys/resource.h>
 
+#include "platform/command_line.h"
+#include "platform/open_files.h"
 #include "storage/brain_file.h"
 #include "tests/window/live_window.h"
 
@@ -17,8 +20,9 @@ namespace {
 
 const QString kStartCaption = "Cerebrix - By Quillon (Age 26) / Size of brain: 9455 / Drawing on input layer";
 
-// A brain of side 20 whose input cell (x, y) is RGB(x, y, 200).
-void writeBrain(const QString& path)
+// A brain of side 20 whose input cell (x, y) is RGB(x, y, 200), at a path
+// of bytes as the system takes it.
+void writeBrain(const std::string& path)
 {
     auto cells = brain::CellGrid::allocate(20);
     for (int y = 0; y < 20; ++y)
@@ -29,7 +33,18 @@ void writeBrain(const QString& path)
         }
     storage::BrainHeader h;
     h.dimX = h.dimY = h.dimZ = 20;
-    QVERIFY(storage::writeBrainFile(path.toStdString(), h, *cells).ok);
+    QVERIFY(storage::writeBrainFile(path, h, *cells).ok);
+}
+
+// The environment of a child that has no display or platform named; only
+// the sanitizers' settings stay.
+QProcessEnvironment cleanEnvironment()
+{
+    QProcessEnvironment clean;
+    for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+        if (qEnvironmentVariableIsSet(keep))
+            clean.insert(keep, qEnvironmentVariable(keep));
+    return clean;
 }
 
 // A colour number as the screen's 0xRRGGBB.
@@ -41,10 +56,10 @@ unsigned rgbOf(platform::Colour c)
 // The program started as `cerebrix FILE` would be.
 struct Started {
     app::Program program{toolkit()};
-    explicit Started(const QString& file)
+    explicit Started(const std::string& file)
     {
-        if (!file.isEmpty())
-            program.openAfterStartUp(file.toStdString());
+        if (!file.empty())
+            program.openAfterStartUp(file);
         program.host().show();
         program.drawing().activated();
         program.host().waitForEvents(0);
@@ -55,11 +70,8 @@ struct Started {
 
 // Drags files (relative to the working folder) over the window and drops
 // them; true when the window took the drag.
-bool drop(LiveWindow& w, const QStringList& paths)
+bool drop(LiveWindow& w, const QList<QUrl>& urls)
 {
-    QList<QUrl> urls;
-    for (const QString& p : paths)
-        urls << QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath());
     QMimeData data;
     data.setUrls(urls);
     const QPoint at(300, 200);
@@ -69,6 +81,14 @@ bool drop(LiveWindow& w, const QStringList& paths)
     QApplication::sendEvent(w.mainWindow(), &dropped);
     w.settle();
     return enter.isAccepted();
+}
+
+bool drop(LiveWindow& w, const QStringList& paths)
+{
+    QList<QUrl> urls;
+    for (const QString& p : paths)
+        urls << QUrl::fromLocalFile(QFileInfo(p).absoluteFilePath());
+    return drop(w, urls);
 }
 
 }  // namespace
@@ -98,6 +118,9 @@ private slots:
             {{"--help"}, "", 0, QProcess::StandardOutput, "Usage: cerebrix [options] [file]"},
             {{"-h"}, "", 0, QProcess::StandardOutput, "A brain file (.brain) to open."},
             {{"--version"}, "", 0, QProcess::StandardOutput, "cerebrix " CEREBRIX_VERSION "\n"},
+            {{"--version"}, "", 0, QProcess::StandardOutput, "Licence: MIT"},
+            {{"--help-all"}, "", 0, QProcess::StandardOutput, "A brain file (.brain) to open."},
+            {{"--help-all"}, "", 0, QProcess::StandardOutput, "--platformpluginpath <path>"},
             {{"--frob"}, "", 2, QProcess::StandardError, "Unknown option 'frob'."},
             {{"--frob"}, "", 2, QProcess::StandardError, "Usage: cerebrix"},
             {{"a.brain", "b.brain"}, "", 2, QProcess::StandardError, "only one brain file"},
@@ -108,11 +131,7 @@ private slots:
         };
         for (const auto& [args, display, status, channel, text] : rows) {
             QProcess p;
-            // Nothing that names a display or a platform; only the sanitizers' settings stay.
-            QProcessEnvironment clean;
-            for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
-                if (qEnvironmentVariableIsSet(keep))
-                    clean.insert(keep, qEnvironmentVariable(keep));
+            QProcessEnvironment clean = cleanEnvironment();
             if (!display.isEmpty())
                 clean.insert("DISPLAY", display);
             p.setProcessEnvironment(clean);
@@ -124,6 +143,81 @@ private slots:
             QVERIFY2((channel == QProcess::StandardOutput ? out : err).contains(text), qPrintable(out + err));
             if (status == 1 && display.isEmpty())
                 QCOMPARE(err.count('\n'), 1);  // one line
+        }
+        // Output that cannot be written (a full disk) is a failure, told in one line.
+        for (const char* asked : {"--help", "--help-all", "--version"}) {
+            QProcess p;
+            p.setProcessEnvironment(cleanEnvironment());
+            p.setStandardOutputFile("/dev/full");
+            p.start(CEREBRIX_PROGRAM, {asked});
+            QVERIFY2(p.waitForFinished(20000), asked);
+            const QString err = p.readAllStandardError();
+            QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 1, asked);
+            QVERIFY2(err.startsWith("cerebrix: cannot write to standard output") && err.count('\n') == 1,
+                     qPrintable(err));
+        }
+    }
+
+    // File names are bytes: one that is not UTF-8 opens from the command
+    // line and from a drop, and a message shows it readably.
+    void namesNotUtf8()
+    {
+        const std::string latin1 = "lat1\xe9.brain", utf8 = "utf8\xc3\xa9.brain", mixed = "m\xc3\xa9\xe9.brain";
+        for (const std::string& name : {latin1, utf8, mixed}) {
+            QVERIFY(QDir::setCurrent(home));
+            writeBrain(name);
+            char* argv[] = {const_cast<char*>("cerebrix"), const_cast<char*>(name.c_str()), nullptr};
+            const platform::CommandLine line = platform::readCommandLine(2, argv);
+            QCOMPARE(line.file, name);
+            Started w(line.file);
+            QVERIFY2(w.program.drawing().brain().side() == 20, name.c_str());
+            LiveWindow dropped;
+            const QByteArray url = "file://" + QByteArray(QDir::currentPath().toUtf8() + "/" + name.c_str()).toPercentEncoding("/");
+            QVERIFY2(drop(dropped, {QUrl::fromEncoded(url)}), url.constData());
+            QVERIFY2(dropped.d().brain().side() == 20, url.constData());
+        }
+        QVERIFY(QDir::setCurrent(home));
+        Started w("gone\xe9.brain");
+        const QString message = QString::fromStdString(w.host().text("FileMessage"));
+        QVERIFY2(message.contains(u"gone\uFFFD.brain"), qPrintable(message));
+    }
+
+    // The program raises its limit of open files as far as it may; below
+    // what the window needs it refuses to start, in one line, and never
+    // aborts with a drawing in it (a save needs files of its own).
+    void fewOpenFiles()
+    {
+        rlimit now{};
+        QVERIFY(getrlimit(RLIMIT_NOFILE, &now) == 0);
+        const rlim_t enough = rlim_t(platform::kFewestOpenFiles);
+        if (now.rlim_max < enough)
+            QSKIP("the hard limit of open files here is below what the window needs");
+        // Soft and hard limit; the child; exit status.
+        const std::tuple<rlim_t, rlim_t, QString, int> rows[] = {
+            {8, 8, CEREBRIX_SAVE_CHILD, 1},
+            {8, 8, CEREBRIX_PROGRAM, 1},
+            {8, now.rlim_max, CEREBRIX_SAVE_CHILD, 0},
+            {enough, enough, CEREBRIX_SAVE_CHILD, 0},
+        };
+        for (const auto& [soft, hard, child, status] : rows) {
+            QVERIFY(QDir::setCurrent(home));
+            QFile::remove("few.brain");
+            QProcess p;
+            QProcessEnvironment env = cleanEnvironment();
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+            p.setProcessEnvironment(env);
+            p.setChildProcessModifier([soft = soft, hard = hard] {
+                const rlimit limit{soft, hard};
+                setrlimit(RLIMIT_NOFILE, &limit);
+            });
+            p.start(child, {"few"});
+            const QString row = QString("%1 %2 %3").arg(soft).arg(hard).arg(child);
+            QVERIFY2(p.waitForFinished(60000), qPrintable(row));
+            const QString err = p.readAllStandardError();
+            QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == status, qPrintable(row + ": " + err));
+            QCOMPARE(QFile::exists("few.brain"), status == 0 && child == CEREBRIX_SAVE_CHILD);
+            if (status == 1)
+                QVERIFY2(err.contains("open files") && err.count('\n') == 1, qPrintable(err));
         }
     }
 
@@ -143,7 +237,7 @@ private slots:
         };
         for (const auto& [file, caption, firstCell, folder, message] : rows) {
             QVERIFY(QDir::setCurrent(home));
-            Started w(file);
+            Started w(file.toStdString());
             const QString row = "row " + file;
             QVERIFY2(QString::fromStdString(w.host().caption()) == caption, qPrintable(row));
             const auto& d = w.program.drawing();
@@ -187,6 +281,15 @@ private slots:
         QVERIFY(w.control("FileMessage")->isVisible() && w.d().brain().side() == 30);
         QVERIFY(drop(w, {"good.brain"}));
         QVERIFY(!w.control("FileMessage")->isVisible() && w.d().brain().side() == 20);
+    }
+
+    // Docks and Wayland compositors tie the window to its launcher by this
+    // name (the X11 class is checked against the entry in x11_smoke).
+    void desktopFileName()
+    {
+        LiveWindow w;
+        QCOMPARE(QGuiApplication::desktopFileName() + ".desktop", QFileInfo(CEREBRIX_DESKTOP_ENTRY).fileName());
+        QVERIFY(QFileInfo(CEREBRIX_DESKTOP_ENTRY).isFile());
     }
 
     // Whatever the scale, each of the window's pixels is an exact k x k block,

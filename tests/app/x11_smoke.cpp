@@ -2,7 +2,9 @@
 // (Xft.dpi 96 x SCALE), waits until its window shows the black grid and the
 // grey swatch, each design pixel a SCALE x SCALE block, then closes the
 // window as a window manager would and expects the program to end cleanly.
-//   x11_smoke PROGRAM SCALE
+// With DESKTOP_ENTRY, the window's class must be the entry's StartupWMClass,
+// so that docks tie the window to its launcher.
+//   x11_smoke PROGRAM SCALE [DESKTOP_ENTRY]
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -64,7 +67,7 @@ int fail(const char* what, pid_t child)
 
 int main(int argc, char** argv)
 {
-    const int k = argc == 3 ? std::atoi(argv[2]) : 0;
+    const int k = argc >= 3 ? std::atoi(argv[2]) : 0;
     Display* dpy = k >= 1 ? XOpenDisplay(nullptr) : nullptr;
     if (!dpy)
         return fail(k >= 1 ? "needs an X display" : "usage: x11_smoke PROGRAM SCALE", 0);
@@ -86,6 +89,23 @@ int main(int argc, char** argv)
             break;
     if (!win || !showsStartUp(dpy, win, k))
         return fail(win ? "the window does not show the grid and the swatch" : "no window appeared", child);
+
+    if (argc == 4) {
+        std::ifstream entry(argv[3]);
+        std::string line, wanted;
+        while (std::getline(entry, line))
+            if (line.rfind("StartupWMClass=", 0) == 0)
+                wanted = line.substr(std::strlen("StartupWMClass="));
+        XClassHint hint{};
+        const bool read = XGetClassHint(dpy, win, &hint);
+        const bool same = read && hint.res_class && !wanted.empty() && wanted == hint.res_class;
+        if (read) {
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+        if (!same)
+            return fail("the window's class is not the desktop entry's StartupWMClass", child);
+    }
 
     XEvent close{};
     close.xclient.type = ClientMessage;

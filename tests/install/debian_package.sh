@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the .deb with CPack from an already built tree, then checks its
-# fields, its files and lintian's verdict, and that apt would install it.
+# fields, its files and lintian's verdict, and that apt would install it;
+# and that a second package of the same tree is the same bytes.
 #   debian_package.sh BUILD_DIR SCRATCH_DIR
 set -euo pipefail
 build=$1 out=$2
@@ -13,6 +14,11 @@ need lintian lintian
 rm -rf "$out"
 (cd "$build" && cpack -G DEB -B "$out" >/dev/null)
 deb=$(ls "$out"/cerebrix_*.deb)
+# Packed again later, with every time stamp of the files newer.
+sleep 1
+find "$build/app/cerebrix" "$build/cli/cerebrix-cli" "$build/dist" -exec touch {} +
+(cd "$build" && cpack -G DEB -B "$out/again" >/dev/null)
+cmp -s "$deb" "$out"/again/cerebrix_*.deb || fail "two packages of one build differ"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = cerebrix ] || fail "Package"
@@ -36,6 +42,10 @@ for f in ./usr/bin/cerebrix ./usr/bin/cerebrix-cli ./usr/share/man/man1/cerebrix
 done
 ! grep -v '^\./usr/' <<<"$files" | grep -q . || fail "files outside /usr"
 dpkg-deb -c "$deb" | awk '$2 != "root/root"' | grep -q . && fail "files not owned by root"
+
+copyright=$(dpkg-deb --fsys-tarfile "$deb" | tar -xOf - ./usr/share/doc/cerebrix/copyright)
+grep -qx 'License: MIT' <<<"$copyright" || fail "the copyright file names no MIT licence"
+grep -q 'Copyright: .*The Cerebrix developers' <<<"$copyright" || fail "the copyright file names no holder"
 
 # lintian: no errors; its warnings are printed for the record.
 report=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep -v 'running with root privileges' || true)
