@@ -74,9 +74,10 @@ std::uint8_t* CellGrid::outsideForWriting(int channel) noexcept
         std::lock_guard<std::mutex> lock(outsideMaking_);
         out = outside_.load(std::memory_order_relaxed);
         if (!out) {
-            // Bounded only by what gets written: most files bring few such
-            // cells, or runs of them, and the pages come as they do.
-            out = detail::takeZeroed(outsideCells_ * kChannels, false, false);
+            // Its pages come only as they are written, but a file may bring
+            // them all: refused at once, as the pyramid is, when they could
+            // not all be had.
+            out = detail::takeZeroed(outsideCells_ * kChannels, false, true);
             if (!out)
                 return nullptr;
             outside_.store(out, std::memory_order_release);

@@ -186,6 +186,9 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, const By
     if (status == FieldStatus::OutOfRange)
         return refuse(name, cellName(stop.cell, stop.channel, n) + " is " + std::to_string(stop.value)
                                 + ", but it must lie in 0..255");
+    if (status == FieldStatus::ReadError && stop.readErrno == ENOMEM)
+        return refuse(name, "there is not enough memory for a brain of size " + std::to_string(n)
+                                + " with the values it holds outside the pyramid");
     if (status != FieldStatus::Ok)
         return fieldRefusal(status, cellName(stop.cell, stop.channel, n), stop.fieldStart, stop.readErrno);
     // Whatever follows the last cell field is not part of the brain.
