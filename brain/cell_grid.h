@@ -1,10 +1,15 @@
 #pragma once
-// The brain's cells: a cube of N x N x N cells, three 0..255 channels each.
-// Each channel is one contiguous byte plane, x fastest, then y, then z, so a
-// generation walks memory in order and byte arithmetic gives "mod 256" free.
+// The brain's cells: N layers of N x N cells, three 0..255 channels each.
+// Only the pyramid is computed, shown or sampled (layer z's square of cells x,
+// y in z..N-1), so only the pyramid is kept in one piece: per channel, layer
+// after layer, each square row after row, so a generation walks memory in
+// order and byte arithmetic gives "mod 256" free. The cells outside it, which
+// a loaded file may still bring, are kept apart, and only once one is not 0.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace brain {
@@ -15,19 +20,23 @@ constexpr int kChannels = 3;
 // When a large grid's memory is handed over by the system.
 enum class Pages {
     // All at allocation, in one go: the first generation then does not stall
-    // on hundreds of thousands of page faults.
+    // on page faults.
     Populated,
     // As the cells are written: a load refused part way has cost no more
-    // memory than the cells it read. Written in order, they fault in as fast.
+    // memory than the cells it read.
     OnDemand,
 };
+
+// The number of cells in the pyramid: 1^2 + 2^2 + ... + dim^2.
+std::uint64_t sizeOfBrain(int dim);
 
 class CellGrid {
 public:
     // A grid of side n with every cell 0, or null when the memory cannot be
     // had (the caller refuses the size instead of crashing).
     static std::unique_ptr<CellGrid> allocate(int n, Pages pages = Pages::Populated) noexcept;
-    // Bytes a grid of side n needs; 0 when that overflows.
+    // Bytes the pyramid of a grid of side n takes, three channels; 0 when
+    // that overflows.
     static std::size_t bytesFor(int n) noexcept;
 
     ~CellGrid();
@@ -35,52 +44,97 @@ public:
     CellGrid& operator=(const CellGrid&) = delete;
 
     int size() const { return n_; }
-    std::size_t planeBytes() const { return plane_; }
 
-    std::uint8_t* plane(int channel) { return data_ + std::size_t(channel) * plane_; }
-    const std::uint8_t* plane(int channel) const { return data_ + std::size_t(channel) * plane_; }
-
-    // Row y of layer z; x indexes into it directly.
-    std::uint8_t* row(int channel, int y, int z) { return plane(channel) + offset(0, y, z); }
-    const std::uint8_t* row(int channel, int y, int z) const { return plane(channel) + offset(0, y, z); }
-
-    std::uint8_t at(int channel, int x, int y, int z) const { return plane(channel)[offset(x, y, z)]; }
-    void set(int channel, int x, int y, int z, std::uint8_t v) { plane(channel)[offset(x, y, z)] = v; }
+    // One channel's pyramid: sizeOfBrain(N) cells, layer 0 first. The three
+    // channels lie one after the other, pyramidCells() apart.
+    std::size_t pyramidCells() const { return pyramid_; }
+    std::uint8_t* pyramid(int channel) { return data_ + std::size_t(channel) * pyramid_; }
+    const std::uint8_t* pyramid(int channel) const { return data_ + std::size_t(channel) * pyramid_; }
 
     // Where layer z's square (the cells x, y in z..N-1 that a generation
     // computes) lies: cell (z + i, z + j) of channel c is at
-    // origin + c * channelStride + j * rowStride + i. Whatever way the grid
-    // keeps its cells, a view through this sees and changes them in place.
+    // origin + c * channelStride + j * rowStride + i, rows one after another.
     struct Square {
         std::uint8_t* origin;
         std::ptrdiff_t rowStride;
         std::ptrdiff_t channelStride;
     };
-    Square square(int z)
+    Square square(int z) { return {data_ + layerStart(z), std::ptrdiff_t(n_ - z), std::ptrdiff_t(pyramid_)}; }
+
+    // Row y (z <= y < N) of layer z's square: cell (z + i, y, z) at [i].
+    std::uint8_t* squareRow(int channel, int y, int z) { return pyramid(channel) + rowStart(y, z); }
+    const std::uint8_t* squareRow(int channel, int y, int z) const { return pyramid(channel) + rowStart(y, z); }
+
+    // Any cell (x, y, z) in 0..N-1, inside the pyramid or not.
+    std::uint8_t at(int channel, int x, int y, int z) const
     {
-        return {plane(0) + offset(z, z, z), std::ptrdiff_t(n_), std::ptrdiff_t(plane_)};
+        if (x >= z && y >= z)
+            return pyramid(channel)[rowStart(y, z) + std::size_t(x - z)];
+        const std::uint8_t* out = outside(channel);
+        return out ? out[outsideIndex(x, y, z)] : 0;
     }
+    // Throws std::bad_alloc when a cell outside the pyramid is set to a
+    // value other than 0 and the memory for those cells cannot be had.
+    void set(int channel, int x, int y, int z, std::uint8_t v);
+
+    // The cells outside the pyramid, in cube order (x fastest, then y, then
+    // z), outsideCells() per channel, channel after channel; null while none
+    // of them was ever set to anything but 0.
+    std::size_t outsideCells() const { return outsideCells_; }
+    const std::uint8_t* outside(int channel) const
+    {
+        const std::uint8_t* out = outside_.load(std::memory_order_acquire);
+        return out ? out + std::size_t(channel) * outsideCells_ : nullptr;
+    }
+    // The same for writing, made (all 0) on first need; null when the memory
+    // cannot be had. Several threads may ask at once. Its pages are taken
+    // only as they are written.
+    std::uint8_t* outsideForWriting(int channel) noexcept;
+
+    // A stretch of cells that follow one another in cube order and also in
+    // the pyramid (inPyramid) or among the cells outside it: `first` is the
+    // place of the first one in pyramid() or outside(), `cells` how many.
+    struct Stretch {
+        bool inPyramid;
+        std::size_t first;
+        std::size_t cells;
+    };
+    // The stretch that starts at cell `cell` of the cube order (< N^3).
+    Stretch stretchAt(std::uint64_t cell) const;
 
     // resetcells: every cell of every layer back to 0.
     void clear();
 
 private:
-    CellGrid(int n, std::uint8_t* data, std::size_t plane) : n_(n), data_(data), plane_(plane) {}
-    // Grids from this size on are mapped from the system directly.
-    static constexpr std::size_t kMapFrom = std::size_t(8) << 20;
-    static void release(std::uint8_t* data, std::size_t bytes);
-    std::size_t offset(int x, int y, int z) const
+    CellGrid(int n, std::uint8_t* data, std::size_t pyramid);
+    // 1^2 + ... + k^2, in closed form.
+    static std::size_t squaresUpTo(std::size_t k) { return k * (k + 1) * (2 * k + 1) / 6; }
+    // Cells of one channel's pyramid before layer z.
+    std::size_t layerStart(int z) const { return pyramid_ - squaresUpTo(std::size_t(n_ - z)); }
+    std::size_t rowStart(int y, int z) const
     {
-        return (std::size_t(z) * std::size_t(n_) + std::size_t(y)) * std::size_t(n_) + std::size_t(x);
+        return layerStart(z) + std::size_t(y - z) * std::size_t(n_ - z);
+    }
+    // Cells outside the pyramid before layer z, and the place of one of them.
+    std::size_t outsideBefore(int z) const
+    {
+        return std::size_t(z) * std::size_t(n_) * std::size_t(n_) - layerStart(z);
+    }
+    std::size_t outsideIndex(int x, int y, int z) const
+    {
+        const std::size_t n = std::size_t(n_), zs = std::size_t(z);
+        const std::size_t inLayer = y < z ? std::size_t(y) * n + std::size_t(x)
+                                          : zs * n + std::size_t(y - z) * zs + std::size_t(x);
+        return outsideBefore(z) + inLayer;
     }
 
     int n_;
     std::uint8_t* data_;
-    std::size_t plane_;
+    std::size_t pyramid_;
+    std::size_t outsideCells_;
+    std::atomic<std::uint8_t*> outside_{nullptr};
+    std::mutex outsideMaking_;
 };
-
-// The number of cells in the pyramid: 1^2 + 2^2 + ... + dim^2.
-std::uint64_t sizeOfBrain(int dim);
 
 // Bytes this process can still take without being killed or pushed into
 // swap: the least of MemAvailable and the room under every cgroup v2 memory

@@ -6,11 +6,6 @@
 namespace brain {
 namespace {
 
-// How many rows ahead the next rows' cells are fetched: about 6 KB at
-// N = 410, enough to cover the memory's latency (3 rows took a third longer,
-// 24 or 32 were no better).
-constexpr int kPrefetchRows = 16;
-
 // Byte vectors: the compiler turns these into AVX2 or SSE2 registers.
 using V32 = std::uint8_t __attribute__((vector_size(32)));
 using V16 = std::uint8_t __attribute__((vector_size(16)));
@@ -52,9 +47,11 @@ inline void vectorRow(std::uint8_t* cur, const std::uint8_t* below, const std::u
         store(cur + to - w, tail);
 }
 
-// Rows [rowFrom, rowTo) of layer z of one channel plane. Byte arithmetic
-// wraps, which is exactly the remainder by 256. Built for AVX2 and for the
-// baseline, picked when the program starts.
+// Rows [from, to) of a square of `side` cells a row, one channel, over the
+// square below it (side + 1 cells a row, one row and one column more, both
+// before this square's first). Byte arithmetic wraps, which is exactly the
+// remainder by 256. Built for AVX2 and for the baseline, picked when the
+// program starts.
 #if defined(__SANITIZE_THREAD__)
 #define CEREBRIX_TSAN 1
 #elif defined(__has_feature)
@@ -65,27 +62,21 @@ inline void vectorRow(std::uint8_t* cur, const std::uint8_t* below, const std::u
 #ifndef CEREBRIX_TSAN  // the picker runs before the thread sanitizer is set up
 __attribute__((target_clones("avx2", "default")))
 #endif
-void layerRowsOfPlane(std::uint8_t* plane, int n, int z, int rowFrom, int rowTo)
+void squareRows(std::uint8_t* square, const std::uint8_t* under, int side, int from, int to)
 {
-    const std::size_t side = std::size_t(n);
-    for (int y = rowFrom; y < rowTo; ++y) {
-        std::uint8_t* cur = plane + (std::size_t(z) * side + std::size_t(y)) * side;
-        const std::uint8_t* below = cur - side * side;
-        const std::uint8_t* above = below - side;
-        const int len = n - z;
-        // Rows are short runs at a long stride, which the hardware prefetcher
-        // picks up late: ask for a row further on ahead of time, past rowTo
-        // too, as the next rows of the layer are usually taken next.
-        if (y + kPrefetchRows < n)
-            for (int x = z; x < n; x += 64)
-                __builtin_prefetch(cur + std::size_t(kPrefetchRows) * side + std::size_t(x), 1, 0);
-        if (len >= 32) {
-            vectorRow<V32>(cur, below, above, z, n);
-        } else if (len >= 16) {
-            vectorRow<V16>(cur, below, above, z, n);
+    const std::size_t len = std::size_t(side), underLen = len + 1;
+    for (int j = from; j < to; ++j) {
+        std::uint8_t* cur = square + std::size_t(j) * len;
+        // Cell i of the row lies over cell i + 1 of two rows below.
+        const std::uint8_t* lower = under + (std::size_t(j) + 1) * underLen + 1;
+        const std::uint8_t* upper = lower - underLen;
+        if (side >= 32) {
+            vectorRow<V32>(cur, lower, upper, 0, side);
+        } else if (side >= 16) {
+            vectorRow<V16>(cur, lower, upper, 0, side);
         } else {
-            for (int x = z; x < n; ++x)
-                cur[x] = std::uint8_t(cur[x] + below[x] + below[x - 1] + above[x] + above[x - 1]);
+            for (int x = 0; x < side; ++x)
+                cur[x] = std::uint8_t(cur[x] + lower[x] + lower[x - 1] + upper[x] + upper[x - 1]);
         }
     }
 }
@@ -94,7 +85,9 @@ void layerRowsOfPlane(std::uint8_t* plane, int n, int z, int rowFrom, int rowTo)
 
 void layerRows(CellGrid& grid, int channel, int z, int rowFrom, int rowTo)
 {
-    layerRowsOfPlane(grid.plane(channel), grid.size(), z, rowFrom, rowTo);
+    const CellGrid::Square top = grid.square(z), under = grid.square(z - 1);
+    squareRows(top.origin + channel * top.channelStride, under.origin + channel * under.channelStride,
+               grid.size() - z, rowFrom - z, rowTo - z);
 }
 
 }  // namespace brain

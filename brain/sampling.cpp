@@ -41,7 +41,7 @@ void sampleInput(CellGrid& grid, const Canvases& canvases, const platform::Surfa
         const platform::Surface& canvas = canvases.plane(c);
         for (int y = ys.from; y < ys.to; ++y) {
             const platform::Colour* src = canvas.row(origin.y + y) + origin.x;
-            std::uint8_t* dst = grid.row(c, y, 0);
+            std::uint8_t* dst = grid.squareRow(c, y, 0);
             // Canvases only ever hold channel values 0..255.
             for (int x = xs.from; x < xs.to; ++x)
                 dst[x] = std::uint8_t(src[x]);
@@ -58,9 +58,9 @@ void displayLayer(const CellGrid& grid, int z, platform::Surface& window, Canvas
         return;
     const int x1 = origin.x + xs.from, x2 = origin.x + xs.to - 1;
     for (int y = ys.from; y < ys.to; ++y) {
-        const std::uint8_t* r = grid.row(Red, y, z) + xs.from;
-        const std::uint8_t* g = grid.row(Green, y, z) + xs.from;
-        const std::uint8_t* b = grid.row(Blue, y, z) + xs.from;
+        const std::uint8_t* r = grid.squareRow(Red, y, z) + (xs.from - z);
+        const std::uint8_t* g = grid.squareRow(Green, y, z) + (xs.from - z);
+        const std::uint8_t* b = grid.squareRow(Blue, y, z) + (xs.from - z);
         const int py = origin.y + y;
         const std::span<platform::Colour> out = window.changeRow(py, x1, x2);
         const std::span<platform::Colour> outR = canvases.plane(Red).changeRow(py, x1, x2);

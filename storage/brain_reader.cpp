@@ -183,12 +183,14 @@ FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, const By
 
     // The grid's pages arrive as its cells are written: a file refused part
     // way has cost no more memory than the cells it read.
-    std::uint8_t* const planes[3] = {grid->plane(0), grid->plane(1), grid->plane(2)};
     detail::CellStop stop;
-    const FieldStatus status = detail::loadCells(scanner, source, planes, grid->planeBytes(), stop, progress);
+    const FieldStatus status = detail::loadCells(scanner, source, *grid, stop, progress);
     if (status == FieldStatus::OutOfRange)
         return refuse(name, cellName(stop.cell, stop.channel, n) + " is " + std::to_string(stop.value)
                                 + ", but it must lie in 0..255");
+    if (status == FieldStatus::ReadError && stop.readErrno == ENOMEM)
+        return refuse(name, "there is not enough memory for a brain of size " + std::to_string(n)
+                                + " with the values it holds outside the pyramid");
     if (status != FieldStatus::Ok)
         return fieldRefusal(status, cellName(stop.cell, stop.channel, n), stop.fieldStart, stop.readErrno);
     // Whatever follows the last cell field is not part of the brain.

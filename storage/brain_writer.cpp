@@ -32,8 +32,8 @@ constexpr int kMostWorkers = 8;
 class CellPieces {
 public:
     explicit CellPieces(const brain::CellGrid& cells)
-        : planes_{cells.plane(brain::Red), cells.plane(brain::Green), cells.plane(brain::Blue)},
-          cells_(cells.planeBytes()), pieces_((cells_ + kPieceCells - 1) / kPieceCells)
+        : grid_(cells), cells_(std::size_t(cells.size()) * std::size_t(cells.size()) * std::size_t(cells.size())),
+          pieces_((cells_ + kPieceCells - 1) / kPieceCells)
     {
     }
     ~CellPieces()
@@ -101,12 +101,28 @@ private:
         std::size_t piece = kNoPiece;  // the piece the buffer holds, once made
     };
 
-    // The text of piece k into `buffer`; its length.
+    // The text of piece k into `buffer`; its length. Cells in cube order,
+    // stretch by stretch from the pyramid or from outside it.
     std::size_t make(std::size_t k, char* buffer) const
     {
         const std::size_t from = k * kPieceCells;
         const std::size_t to = cells_ - from < kPieceCells ? cells_ : from + kPieceCells;
-        return std::size_t(detail::cellText(planes_, from, to, buffer) - buffer);
+        char* out = buffer;
+        for (std::size_t cell = from; cell < to;) {
+            const brain::CellGrid::Stretch s = grid_.stretchAt(cell);
+            const std::size_t count = to - cell < s.cells ? to - cell : s.cells;
+            const std::uint8_t* const planes[3] = {store(brain::Red, s.inPyramid), store(brain::Green, s.inPyramid),
+                                                   store(brain::Blue, s.inPyramid)};
+            out = planes[0] ? detail::cellText(planes, s.first, s.first + count, out)
+                            : detail::zeroCellText(count, out);
+            cell += count;
+        }
+        return std::size_t(out - buffer);
+    }
+    // Null for the cells outside the pyramid while all of them are 0.
+    const std::uint8_t* store(int channel, bool inPyramid) const
+    {
+        return inPyramid ? grid_.pyramid(channel) : grid_.outside(channel);
     }
 
     void work()
@@ -129,7 +145,7 @@ private:
         }
     }
 
-    const std::uint8_t* const planes_[3];
+    const brain::CellGrid& grid_;
     const std::size_t cells_, pieces_;
     std::vector<Slot> slots_;
     std::vector<std::thread> threads_;

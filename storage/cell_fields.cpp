@@ -74,12 +74,12 @@ inline unsigned digitsValue(const char* p, unsigned len)
 
 }  // namespace
 
-FieldStatus FieldScanner::readFields(std::uint8_t* const planes[3], std::uint64_t first, std::uint64_t count,
-                                     CellStop& stop)
+FieldStatus FieldScanner::readFields(std::uint8_t* const planes[3], std::uint64_t base, std::uint64_t first,
+                                     std::uint64_t count, CellStop& stop)
 {
     // The cursor lives in locals here: the byte stores into the planes could
     // otherwise alias the members and force them through memory every field.
-    auto place = [&](std::uint64_t f) { return planes[f % 3] + f / 3; };
+    auto place = [&](std::uint64_t f) { return planes[f % 3] + (f - base) / 3; };
     FieldCursor c{pos_, place(first), place(first + 1), place(first + 2), first};
     const char* begin = chunk_;
     const char* end = end_;

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "storage/cell_places.h"
 #include "storage/field_ends.h"
 #include "storage/piece_workers.h"
 
@@ -21,6 +22,11 @@ namespace storage::detail {
 namespace {
 
 constexpr int kMostWorkers = 8;
+
+std::uint64_t cubeCells(int n)
+{
+    return std::uint64_t(n) * std::uint64_t(n) * std::uint64_t(n);
+}
 
 int workersFor(const LoadTuning& tuning)
 {
@@ -31,12 +37,11 @@ int workersFor(const LoadTuning& tuning)
 
 class Loader {
 public:
-    Loader(ChunkSource& source, std::uint8_t* const planes[3], std::size_t cells, const std::function<void()>& progress,
-           const LoadTuning& tuning)
-        : source_(source), planes_{planes[0], planes[1], planes[2]}, total_(3 * std::uint64_t(cells)),
+    Loader(ChunkSource& source, brain::CellGrid& grid, const std::function<void()>& progress, const LoadTuning& tuning)
+        : source_(source), grid_(grid), total_(3 * cubeCells(grid.size())),
           progress_(progress), largest_(tuning.largestRead > 0 ? tuning.largestRead : 1),
           first_(tuning.firstRead > 0 && tuning.firstRead < largest_ ? tuning.firstRead : largest_),
-          buffers_(std::size_t(workersFor(tuning)) + 2), workers_(planes, workersFor(tuning), buffers_.size())
+          buffers_(std::size_t(workersFor(tuning)) + 2), workers_(grid, workersFor(tuning), buffers_.size())
     {
     }
 
@@ -71,7 +76,7 @@ private:
                           const char*& carry, std::size_t& carryBytes, CellStop& stop);
 
     ChunkSource& source_;
-    std::uint8_t* const planes_[3];
+    brain::CellGrid& grid_;
     const std::uint64_t total_;
     const std::function<void()>& progress_;
     const std::size_t largest_, first_;
@@ -139,7 +144,10 @@ FieldStatus Loader::longField(char* buffer, std::size_t bytes, std::uint64_t& fi
                         scanner.readErrno()};
         return status;
     }
-    planes_[field % 3][field / 3] = std::uint8_t(value);
+    if (!putField(grid_, field, std::uint8_t(value))) {
+        stop = CellStop{std::size_t(field / 3), int(field % 3), value, offset, ENOMEM};
+        return FieldStatus::ReadError;
+    }
     ++field;
     offset += scanner.offset();
     carryBytes = scanner.takeRest(carry);
@@ -241,10 +249,10 @@ FieldStatus Loader::run(FieldScanner& scanner, CellStop& stop)
 
 }  // namespace
 
-FieldStatus loadCells(FieldScanner& scanner, ChunkSource& source, std::uint8_t* const planes[3], std::size_t cells,
-                      CellStop& stop, const std::function<void()>& progress, const LoadTuning& tuning)
+FieldStatus loadCells(FieldScanner& scanner, ChunkSource& source, brain::CellGrid& grid, CellStop& stop,
+                      const std::function<void()>& progress, const LoadTuning& tuning)
 {
-    Loader loader(source, planes, cells, progress, tuning);
+    Loader loader(source, grid, progress, tuning);
     return loader.run(scanner, stop);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "brain/cell_grid.h"
 #include "storage/field_scanner.h"
 
 namespace storage::detail {
@@ -20,11 +21,11 @@ struct LoadTuning {
     int workers = -1;
 };
 
-// The 3 * cells fields that follow what `scanner` has read, taking the rest
-// of its current piece and then further bytes from `source`. `progress`, if
-// set, is called on the calling thread after every read.
-FieldStatus loadCells(FieldScanner& scanner, ChunkSource& source, std::uint8_t* const planes[3],
-                      std::size_t cells, CellStop& stop, const std::function<void()>& progress = {},
-                      const LoadTuning& tuning = {});
+// The fields of every cell of `grid` (3 N^3 of them, all 0 in the grid so
+// far) that follow what `scanner` has read, taking the rest of its current
+// piece and then further bytes from `source`. `progress`, if set, is called
+// on the calling thread after every read.
+FieldStatus loadCells(FieldScanner& scanner, ChunkSource& source, brain::CellGrid& grid, CellStop& stop,
+                      const std::function<void()>& progress = {}, const LoadTuning& tuning = {});
 
 }  // namespace storage::detail

@@ -82,4 +82,14 @@ char* cellText(const std::uint8_t* const planes[3], std::size_t from, std::size_
     return out;
 }
 
+char* zeroCellText(std::size_t cells, char* out)
+{
+    for (; cells >= kRun; cells -= kRun) {
+        std::memcpy(out, kZeroCells, sizeof kZeroCells - 1);
+        out += sizeof kZeroCells - 1;
+    }
+    std::memcpy(out, kZeroCells, 9 * cells);
+    return out + 9 * cells;
+}
+
 }  // namespace storage::detail

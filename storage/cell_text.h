@@ -15,4 +15,7 @@ constexpr std::size_t kCellTextSlack = 8;
 // (to - from) * kMostCellBytes + kCellTextSlack bytes; returns the text's end.
 char* cellText(const std::uint8_t* const planes[3], std::size_t from, std::size_t to, char* out);
 
+// The text of `cells` cells whose values are all 0, with the same room at `out`.
+char* zeroCellText(std::size_t cells, char* out);
+
 }  // namespace storage::detail

@@ -62,11 +62,12 @@ public:
 
     // Fields number `first` to first + count - 1 of the cells (red, green,
     // blue of cell 0, then of cell 1, ...) into the three planes, each a
-    // value in 0..255. The planes must hold zeros to begin with: zero fields
-    // may be passed over. On failure `stop` says where; its fieldStart counts
-    // from where this scanner began.
-    FieldStatus readFields(std::uint8_t* const planes[3], std::uint64_t first, std::uint64_t count,
-                           CellStop& stop);
+    // value in 0..255; planes[c][0] takes channel c of cell base / 3 (base a
+    // multiple of 3, at most first). The planes must hold zeros to begin
+    // with: zero fields may be passed over. On failure `stop` says where; its
+    // fieldStart counts from where this scanner began.
+    FieldStatus readFields(std::uint8_t* const planes[3], std::uint64_t base, std::uint64_t first,
+                           std::uint64_t count, CellStop& stop);
 
     // Hands over the bytes of the current piece not consumed yet, as if read.
     std::size_t takeRest(const char*& data)

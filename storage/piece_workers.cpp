@@ -1,11 +1,13 @@
 #include "storage/piece_workers.h"
 
+#include "storage/cell_places.h"
+
 #include <system_error>
 
 namespace storage::detail {
 
-PieceWorkers::PieceWorkers(std::uint8_t* const planes[3], int workers, std::size_t slots)
-    : planes_{planes[0], planes[1], planes[2]}, wantWorkers_(workers), slots_(slots > 0 ? slots : 1)
+PieceWorkers::PieceWorkers(brain::CellGrid& grid, int workers, std::size_t slots)
+    : grid_(grid), wantWorkers_(workers), slots_(slots > 0 ? slots : 1)
 {
 }
 
@@ -27,7 +29,7 @@ void PieceWorkers::decode(const Piece& piece, std::uint64_t seq)
     BytesSource bytes(piece.data, piece.bytes);
     FieldScanner scanner(bytes);
     CellStop stop;
-    const FieldStatus status = scanner.readFields(planes_, piece.first, piece.count, stop);
+    const FieldStatus status = readIntoGrid(scanner, grid_, piece.first, piece.count, stop);
     if (status == FieldStatus::Ok)
         return;
     stop.fieldStart += piece.offset;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "brain/cell_grid.h"
 #include "storage/field_scanner.h"
 
 namespace storage::detail {
@@ -26,7 +27,7 @@ public:
     // `slots`: how many pieces may be under way at once. Threads start only
     // with the second piece, so a small text costs none; with workers = 0,
     // or when no thread can be started, the caller decodes as it submits.
-    PieceWorkers(std::uint8_t* const planes[3], int workers, std::size_t slots);
+    PieceWorkers(brain::CellGrid& grid, int workers, std::size_t slots);
     ~PieceWorkers();
     PieceWorkers(const PieceWorkers&) = delete;
     PieceWorkers& operator=(const PieceWorkers&) = delete;
@@ -53,7 +54,7 @@ private:
     void decode(const Piece& piece, std::uint64_t seq);
     void work();
 
-    std::uint8_t* const planes_[3];
+    brain::CellGrid& grid_;
     const int wantWorkers_;
     std::vector<Slot> slots_;
     std::uint64_t nextSeq_ = 0;

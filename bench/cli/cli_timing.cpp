@@ -96,8 +96,8 @@ int main(int argc, char** argv)
     brain.cells = brain::CellGrid::allocate(n);
     std::mt19937 rng(1);
     for (int c = 0; c < 3; ++c)
-        for (std::size_t i = 0; i < brain.cells->planeBytes(); ++i)
-            brain.cells->plane(c)[i] = std::uint8_t(rng());
+        for (std::size_t i = 0; i < brain.cells->pyramidCells(); ++i)
+            brain.cells->pyramid(c)[i] = std::uint8_t(rng());
     if (!storage::writeBrainFile(in, brain.header, *brain.cells).ok)
         return 1;
 

@@ -1,6 +1,8 @@
-// One generation: the engine, the plain 32-bit transcription, and a memcpy
-// of the pyramid's bytes as the floor no pass over the brain can beat; then
-// the engine again beside one busy loop per core (the *Busy benchmarks).
+// One generation: the engine, the plain 32-bit transcription, a memcpy of the
+// pyramid's bytes, and the floor of a generation (BM_InPlacePyramid: every
+// byte of the pyramid read and written once, in place; BM_InPlaceCube the
+// same cells where an N x N x N cube per channel would keep them); then the
+// engine again beside one busy loop per core (the *Busy benchmarks).
 // Ratios from the medians of one run:
 //   generation_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 //       --benchmark_format=json | bench/engine/ratios.py
@@ -26,8 +28,12 @@
 //   once per stretch, for the band a helper is in the middle of.
 // - Helpers are not joined; the caller waits for the apex bands, which read
 //   every other band. A helper that reached no core in time costs nothing.
-// - Bands cut the kernel's row prefetch short: 9.5 ms against 6.8 ms for the
-//   whole layer at N = 410 (CPU time, one thread) until it looked past them.
+// - The grid keeps the pyramid packed, each layer's square one run of memory
+//   right after the layer below, which a band has just read or written: a
+//   generation is one pass in order over the pyramid, as BM_InPlacePyramid,
+//   and needs no prefetching of its own. In the N x N x N cube the grid once
+//   was, rows of N - z bytes at a stride of N, the same pass took twice as
+//   long (BM_InPlaceCube), and the engine with it.
 // - That one wait for a descheduled helper is still a time slice, longer
 //   than a whole generation at N <= 200: BM_EngineThreadsBusy, one thread per
 //   core whatever the load, loses to one thread. So the automatic count takes
@@ -36,11 +42,13 @@
 //   BM_ThreadCountChoice is its cost), and none below N = 160.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <thread>
 #include <vector>
@@ -55,8 +63,8 @@ std::unique_ptr<brain::CellGrid> randomGrid(int n)
     auto grid = brain::CellGrid::allocate(n);
     std::mt19937 rng(1);
     for (int c = 0; c < 3; ++c)
-        for (std::size_t i = 0; i < grid->planeBytes(); ++i)
-            grid->plane(c)[i] = std::uint8_t(rng());
+        for (std::size_t i = 0; i < grid->pyramidCells(); ++i)
+            grid->pyramid(c)[i] = std::uint8_t(rng());
     return grid;
 }
 
@@ -126,10 +134,24 @@ void runEngineBesideOneThread(benchmark::State& state, Generate generate)
     state.counters["vs_one_thread"] = median(engine) / median(oneThread);
 }
 
+long residentKiB()
+{
+    std::ifstream in("/proc/self/statm");
+    long size = 0, resident = 0;
+    in >> size >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
 // The automatic count: what the window uses. engine_threads is the count it
-// picks just after the run.
+// picks just after the run; grid_resident_MiB what a grid of this size takes
+// once allocated as a size change allocates it.
 void BM_Engine(benchmark::State& state)
 {
+    {
+        const long before = residentKiB();
+        auto grid = brain::CellGrid::allocate(int(state.range(0)), brain::Pages::Populated);
+        state.counters["grid_resident_MiB"] = double(residentKiB() - before) / 1024.0;
+    }
     runEngineBesideOneThread(state, [](brain::CellGrid& g) { return brain::generate(g); });
     state.counters["engine_threads"] = brain::automaticThreads(int(state.range(0)));
 }
@@ -197,6 +219,77 @@ void BM_MemcpyPyramid(benchmark::State& state)
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(bytes));
 }
 
+// Adds k to every byte of [p, p + bytes) in whole AVX2 vectors, in place.
+using V32 = std::uint8_t __attribute__((vector_size(32)));
+__attribute__((target("avx2"))) void addInPlace(std::uint8_t* p, std::size_t bytes, std::uint8_t k)
+{
+    std::size_t i = 0;
+    for (; i + 32 <= bytes; i += 32) {
+        V32 v;
+        std::memcpy(&v, p + i, 32);
+        v += k;
+        std::memcpy(p + i, &v, 32);
+    }
+    for (; i < bytes; ++i)
+        p[i] = std::uint8_t(p[i] + k);
+}
+
+// Times `pass(from, to)` over [0, parts) on the calling thread alone and on
+// the engine's thread count (each thread a contiguous share), and reports the
+// faster of the two for every iteration.
+template <typename Pass>
+void runFloor(benchmark::State& state, std::size_t parts, std::size_t bytes, Pass pass)
+{
+    using Clock = std::chrono::steady_clock;
+    const int threads = std::max(brain::automaticThreads(int(state.range(0))), 1);
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        pass(std::size_t(0), parts);
+        const auto t1 = Clock::now();
+        std::vector<std::thread> helpers;
+        for (int t = 1; t < threads; ++t)
+            helpers.emplace_back([&, t] { pass(parts * std::size_t(t) / std::size_t(threads),
+                                              parts * std::size_t(t + 1) / std::size_t(threads)); });
+        pass(std::size_t(0), parts / std::size_t(threads));
+        for (std::thread& h : helpers)
+            h.join();
+        const auto t2 = Clock::now();
+        benchmark::ClobberMemory();
+        state.SetIterationTime(std::chrono::duration<double>(std::min(t1 - t0, t2 - t1)).count());
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(bytes));
+    state.counters["floor_threads"] = threads;
+}
+
+// The floor of a generation: every cell of the pyramid, three channels, read
+// and written once, in place, as one contiguous run of memory.
+void BM_InPlacePyramid(benchmark::State& state)
+{
+    const std::size_t bytes = 3 * brain::sizeOfBrain(int(state.range(0)));
+    std::vector<std::uint8_t> cells(bytes, 1);
+    constexpr std::size_t kPart = 4096;
+    runFloor(state, (bytes + kPart - 1) / kPart, bytes, [&](std::size_t from, std::size_t to) {
+        const std::size_t end = std::min(to * kPart, bytes);
+        if (from * kPart < end)
+            addInPlace(cells.data() + from * kPart, end - from * kPart, 3);
+    });
+}
+
+// The same pass over the same cells where a cube of N x N x N bytes per
+// channel keeps them: rows of N - z bytes at a stride of N.
+void BM_InPlaceCube(benchmark::State& state)
+{
+    const std::size_t n = std::size_t(state.range(0));
+    std::vector<std::uint8_t> cube(3 * n * n * n, 1);
+    runFloor(state, 3 * n, 3 * brain::sizeOfBrain(int(n)), [&](std::size_t from, std::size_t to) {
+        for (std::size_t cz = from; cz < to; ++cz) {  // channel c, layer z: cz = c * n + z
+            const std::size_t z = cz % n;
+            for (std::size_t y = z; y < n; ++y)
+                addInPlace(cube.data() + (cz * n + y) * n + z, n - z, 3);
+        }
+    });
+}
+
 void sizes(benchmark::internal::Benchmark* b)
 {
     b->Arg(30)->Arg(100)->Arg(200)->Arg(410)->Unit(benchmark::kMicrosecond);
@@ -210,6 +303,8 @@ BENCHMARK(BM_EngineThreads)->Apply(sizes);
 BENCHMARK(BM_Plain32)->Apply(sizes);
 BENCHMARK(BM_ThreadCountChoice);
 BENCHMARK(BM_MemcpyPyramid)->Apply(sizes);
+BENCHMARK(BM_InPlacePyramid)->Apply(sizes)->UseManualTime();
+BENCHMARK(BM_InPlaceCube)->Apply(sizes)->UseManualTime();
 BENCHMARK(BM_EngineBusy)->Apply(sizes);
 BENCHMARK(BM_EngineOneThreadBusy)->Apply(sizes);
 BENCHMARK(BM_EngineThreadsBusy)->Apply(sizes);

@@ -15,9 +15,10 @@ def medians(report):
     found = {}
     for b in report["benchmarks"]:
         if b.get("aggregate_name") == "median":
-            found[b["run_name"]] = b["real_time"] / 1000.0  # microseconds -> ms
+            name = b["run_name"].removesuffix("/manual_time")
+            found[name] = b["real_time"] / 1000.0  # microseconds -> ms
             if "vs_one_thread" in b:
-                found[b["run_name"] + ":paired"] = b["vs_one_thread"]
+                found[name + ":paired"] = b["vs_one_thread"]
     return found
 
 
@@ -51,12 +52,14 @@ def main():
     m = medians(json.load(sys.stdin))
     table("Quiet", [("engine", ms("BM_Engine")), ("one thread", ms("BM_EngineOneThread")),
                     ("one per core", ms("BM_EngineThreads")), ("memcpy", ms("BM_MemcpyPyramid")),
-                    ("plain", ms("BM_Plain32")),
+                    ("plain", ms("BM_Plain32")), ("in-place floor", ms("BM_InPlacePyramid")),
+                    ("in place, cube rows", ms("BM_InPlaceCube")),
                     ("engine / one", ratio("BM_Engine", "BM_EngineOneThread")),
                     ("engine / one, paired", paired("BM_Engine")),
                     ("per core / one, paired", paired("BM_EngineThreads")),
                     ("engine / memcpy", ratio("BM_Engine", "BM_MemcpyPyramid")),
-                    ("per core / memcpy", ratio("BM_EngineThreads", "BM_MemcpyPyramid"))], m)
+                    ("per core / memcpy", ratio("BM_EngineThreads", "BM_MemcpyPyramid")),
+                    ("engine / in-place floor", ratio("BM_Engine", "BM_InPlacePyramid"))], m)
     table("A busy loop on every core", [("engine", ms("BM_EngineBusy")), ("one thread", ms("BM_EngineOneThreadBusy")),
                                         ("one per core", ms("BM_EngineThreadsBusy")),
                                         ("engine / one", ratio("BM_EngineBusy", "BM_EngineOneThreadBusy")),

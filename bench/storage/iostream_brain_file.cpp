@@ -10,11 +10,12 @@ bool iostreamWrite(const std::string& path, const storage::BrainHeader& h, const
     out << h.dimX << ',' << h.dimY << ',' << h.dimZ << ',' << h.drawRed << ',' << h.drawGreen << ','
         << h.drawBlue << ',' << h.moverX << ',' << h.moverY << ',' << h.moverStepY << ',' << h.moverStepX
         << "\r\n";
-    const std::uint8_t* red = cells.plane(brain::Red);
-    const std::uint8_t* green = cells.plane(brain::Green);
-    const std::uint8_t* blue = cells.plane(brain::Blue);
-    for (std::size_t i = 0; i < cells.planeBytes(); ++i)
-        out << int(red[i]) << "\r\n" << int(green[i]) << "\r\n" << int(blue[i]) << "\r\n";
+    const int n = cells.size();
+    for (int z = 0; z < n; ++z)
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x)
+                out << int(cells.at(brain::Red, x, y, z)) << "\r\n" << int(cells.at(brain::Green, x, y, z)) << "\r\n"
+                    << int(cells.at(brain::Blue, x, y, z)) << "\r\n";
     out.close();
     return bool(out);
 }
@@ -32,13 +33,15 @@ bool iostreamRead(const std::string& path, storage::LoadedBrain& out)
     out.cells = brain::CellGrid::allocate(h.dimX);
     if (!out.cells)
         return false;
-    std::uint8_t* planes[3] = {out.cells->plane(0), out.cells->plane(1), out.cells->plane(2)};
-    for (std::size_t i = 0; i < out.cells->planeBytes(); ++i)
-        for (int c = 0; c < 3; ++c) {
-            int v;
-            in >> v;
-            planes[c][i] = std::uint8_t(v);
-        }
+    const int n = h.dimX;
+    for (int z = 0; z < n; ++z)
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    int v;
+                    in >> v;
+                    out.cells->set(c, x, y, z, std::uint8_t(v));
+                }
     return bool(in);
 }
 

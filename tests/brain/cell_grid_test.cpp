@@ -20,14 +20,63 @@ TEST(CellGrid, FreshGridIsZeroAndClearResets)
 {
     auto grid = brain::CellGrid::allocate(7);
     ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->pyramidCells(), brain::sizeOfBrain(7));
     for (int c = 0; c < 3; ++c)
-        for (std::size_t i = 0; i < grid->planeBytes(); ++i)
-            ASSERT_EQ(grid->plane(c)[i], 0);
+        for (std::size_t i = 0; i < grid->pyramidCells(); ++i)
+            ASSERT_EQ(grid->pyramid(c)[i], 0);
+    EXPECT_EQ(grid->outside(brain::Red), nullptr);
     grid->set(brain::Green, 6, 6, 6, 9);
     grid->set(brain::Red, 0, 0, 0, 255);
+    grid->set(brain::Blue, 0, 6, 6, 7);  // outside the pyramid
     grid->clear();
     EXPECT_EQ(grid->at(brain::Green, 6, 6, 6), 0);
     EXPECT_EQ(grid->at(brain::Red, 0, 0, 0), 0);
+    EXPECT_EQ(grid->at(brain::Blue, 0, 6, 6), 0);
+    EXPECT_EQ(grid->outside(brain::Blue), nullptr);
+}
+
+// Every cell, inside the pyramid or outside it, keeps its own value; the
+// squares and the stretches in cube order find the same cells as at().
+TEST(CellGrid, EveryCellHasOnePlace)
+{
+    for (int n : {1, 2, 5, 12}) {
+        SCOPED_TRACE(n);
+        auto grid = brain::CellGrid::allocate(n);
+        const auto value = [n](int c, int x, int y, int z) { return std::uint8_t(1 + c + 3 * (x + n * (y + n * z))); };
+        // Cells outside the pyramid set to 0 take no memory.
+        grid->set(brain::Green, 0, n - 1, n - 1, 0);
+        EXPECT_EQ(grid->outside(brain::Green), nullptr);
+        for (int z = 0; z < n; ++z)
+            for (int y = 0; y < n; ++y)
+                for (int x = 0; x < n; ++x)
+                    for (int c = 0; c < 3; ++c)
+                        grid->set(c, x, y, z, value(c, x, y, z));
+        for (int z = 0; z < n; ++z) {
+            const brain::CellGrid::Square sq = grid->square(z);
+            for (int j = 0; j < n - z; ++j)
+                for (int i = 0; i < n - z; ++i)
+                    for (int c = 0; c < 3; ++c)
+                        ASSERT_EQ(sq.origin[c * sq.channelStride + j * sq.rowStride + i], value(c, z + i, z + j, z));
+        }
+        const std::uint64_t cube = std::uint64_t(n) * std::uint64_t(n) * std::uint64_t(n);
+        std::uint64_t cell = 0;
+        while (cell < cube) {
+            const brain::CellGrid::Stretch s = grid->stretchAt(cell);
+            ASSERT_GT(s.cells, 0u);
+            for (std::size_t k = 0; k < s.cells; ++k, ++cell) {
+                const int x = int(cell % std::uint64_t(n)), y = int(cell / std::uint64_t(n) % std::uint64_t(n)),
+                          z = int(cell / std::uint64_t(n) / std::uint64_t(n));
+                ASSERT_EQ(s.inPyramid, x >= z && y >= z) << cell;
+                for (int c = 0; c < 3; ++c) {
+                    const std::uint8_t* store = s.inPyramid ? grid->pyramid(c) : grid->outside(c);
+                    ASSERT_TRUE(store);
+                    ASSERT_EQ(store[s.first + k], value(c, x, y, z)) << cell;
+                    ASSERT_EQ(grid->at(c, x, y, z), value(c, x, y, z));
+                }
+            }
+        }
+        EXPECT_EQ(grid->pyramidCells() + grid->outsideCells(), cube);
+    }
 }
 
 TEST(CellGrid, ImpossibleSizesAreRefusedNotCrashed)
@@ -52,7 +101,7 @@ long residentKiB()
 // that is refused early must not have cost the whole brain.
 TEST(CellGrid, PagesArriveWhenAsked)
 {
-    const int n = 220;  // 30 MiB, mapped from the system
+    const int n = 320;  // 33 MiB, mapped from the system
     const long whole = long(brain::CellGrid::bytesFor(n) / 1024);
     const struct {
         brain::Pages pages;

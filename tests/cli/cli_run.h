@@ -143,8 +143,8 @@ inline storage::LoadedBrain randomBrain(int n, unsigned seed)
     b.cells = brain::CellGrid::allocate(n);
     std::mt19937 rng(seed);
     for (int c = 0; c < 3; ++c)
-        for (std::size_t i = 0; i < b.cells->planeBytes(); ++i)
-            b.cells->plane(c)[i] = std::uint8_t(rng());
+        for (std::uint64_t i = 0; i < gridcells::count(*b.cells); ++i)
+            gridcells::put(*b.cells, c, i, std::uint8_t(rng()));
     return b;
 }
 

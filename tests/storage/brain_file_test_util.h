@@ -17,6 +17,7 @@
 #include "storage/brain_header.h"
 #include "storage/cell_loader.h"
 #include "storage/field_scanner.h"
+#include "tests/brain/grid_cells.h"
 
 namespace storage::test {
 
@@ -83,13 +84,14 @@ inline BrainHeader sized(int n)
     return {.dimX = n, .dimY = n, .dimZ = n};
 }
 
-// A grid of side n holding every value 0..255, different in each channel.
+// A grid of side n holding every value 0..255, different in each channel,
+// in every cell, those outside the pyramid included.
 inline std::unique_ptr<brain::CellGrid> patternGrid(int n)
 {
     auto grid = brain::CellGrid::allocate(n);
     for (int c = 0; c < 3; ++c)
-        for (std::size_t i = 0; i < grid->planeBytes(); ++i)
-            grid->plane(c)[i] = std::uint8_t(i * 37 + std::size_t(c) * 101 + std::size_t(n));
+        for (std::uint64_t i = 0; i < gridcells::count(*grid); ++i)
+            gridcells::put(*grid, c, i, std::uint8_t(i * 37 + std::uint64_t(c) * 101 + std::uint64_t(n)));
     return grid;
 }
 
@@ -118,9 +120,7 @@ inline bool sameBrain(const LoadedBrain& a, const LoadedBrain& b)
     bool same = a.cells && b.cells && a.cells->size() == b.cells->size();
     for (int i = 0; same && i < detail::kHeaderFields; ++i)
         same = detail::headerField(a.header, i) == detail::headerField(b.header, i);
-    for (int c = 0; same && c < 3; ++c)
-        same = std::memcmp(a.cells->plane(c), b.cells->plane(c), a.cells->planeBytes()) == 0;
-    return same;
+    return same && gridcells::same(*a.cells, *b.cells);
 }
 
 // Reads the fields of a brain as a file is read: `piece` bytes at a time into
@@ -149,11 +149,9 @@ inline bool readInPieces(const char* data, std::size_t size, std::size_t piece, 
             return false;
     if (!(out.cells = brain::CellGrid::allocate(out.header.dimX)))
         return false;
-    std::uint8_t* const planes[3] = {out.cells->plane(0), out.cells->plane(1), out.cells->plane(2)};
     detail::CellStop stop;
     const detail::LoadTuning tuning{buffer / 4 + 1, buffer, workers};
-    return detail::loadCells(scanner, source, planes, out.cells->planeBytes(), stop, {}, tuning)
-        == detail::FieldStatus::Ok;
+    return detail::loadCells(scanner, source, *out.cells, stop, {}, tuning) == detail::FieldStatus::Ok;
 }
 
 // The reader's contract for any bytes whatever: a refusal names the file and

@@ -23,10 +23,10 @@ TEST(BrainFileFormat, SaveLoadSaveGivesTheSameBrainAndBytes)
                                 patternGrid(n)};
         // Runs of zero cells of every length from 0 to 59, as the cells
         // outside the pyramid give them, here in one channel, there in all.
-        for (std::size_t i = 0; i < saved.cells->planeBytes(); ++i)
+        for (std::uint64_t i = 0; i < gridcells::count(*saved.cells); ++i)
             for (int c = 0; c < 3; ++c)
                 if (i % 97 < i / 97 % 60 && (c == 0 || i / 97 % 2 == 0))
-                    saved.cells->plane(c)[i] = 0;
+                    gridcells::put(*saved.cells, c, i, 0);
         // Progress is told on the caller's thread, which may be the window's.
         int told = 0;
         const Progress progress = [&, caller = std::this_thread::get_id()] {
@@ -40,6 +40,43 @@ TEST(BrainFileFormat, SaveLoadSaveGivesTheSameBrainAndBytes)
         EXPECT_TRUE(told >= (n == 100 ? 10 : 2) && told < 1000000) << told;
         ASSERT_TRUE(writeBrainFile("b.brain", loaded.header, *loaded.cells, kNoSync).ok);
         EXPECT_TRUE(slurp(dir.file("a.brain")) == slurp(dir.file("b.brain")));  // no diff of megabytes
+    }
+}
+
+// Cells outside the pyramid: no operation reads them, but a file that holds
+// values there gets them back byte for byte, and where all are 0 (as in every
+// file the program writes) they take no memory at all.
+TEST(BrainFileFormat, CellsOutsideThePyramidComeBackAsTheyWere)
+{
+    ScratchDir dir;
+    const struct {
+        const char* what;
+        int n;
+        int every;  // every `every`-th field outside the pyramid is not 0; 0 for none
+    } cases[] = {
+        {"none", 10, 0}, {"none, several pieces", 100, 0}, {"one in a thousand", 100, 1000},
+        {"all", 40, 1}, {"one in seven", 12, 7},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string text = "10,10,10,128,128,128,0,0,1,1\r\n";
+        text.replace(0, 8, std::to_string(c.n) + "," + std::to_string(c.n) + "," + std::to_string(c.n));
+        int outsideNotZero = 0;
+        for (int z = 0, f = 0; z < c.n; ++z)
+            for (int y = 0; y < c.n; ++y)
+                for (int x = 0; x < c.n; ++x)
+                    for (int k = 0; k < 3; ++k, ++f) {
+                        const bool outside = x < z || y < z;
+                        const bool set = outside ? c.every > 0 && f % c.every == 0 : f % 5 != 0;
+                        outsideNotZero += outside && set;
+                        text += std::to_string(set ? 1 + f % 255 : 0) + "\r\n";
+                    }
+        LoadedBrain loaded;
+        const FileResult r = readBrainText(text.data(), text.size(), loaded, "t.brain");
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(loaded.cells->outside(brain::Red) != nullptr, outsideNotZero > 0);
+        ASSERT_TRUE(writeBrainFile(dir.file("t.brain"), loaded.header, *loaded.cells, kNoSync).ok);
+        EXPECT_TRUE(slurp(dir.file("t.brain")) == text);
     }
 }
 

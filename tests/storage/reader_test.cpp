@@ -47,7 +47,7 @@ TEST(BrainFileReader, EverySpellingLoadsWholeAndNoPrefixLoads)
         const FileResult r = load(text, out);
         ASSERT_TRUE(r.ok) << r.error << "\n" << text;
         for (int i = 0; i < 375; ++i)
-            ASSERT_EQ(out.cells->plane(i % 3)[i / 3], (250 + i) % 256) << "field " << i << " of\n" << text;
+            ASSERT_EQ(gridcells::get(*out.cells, i % 3, std::uint64_t(i / 3)), (250 + i) % 256) << "field " << i << " of\n" << text;
         for (std::size_t piece : {1u, 2u, 3u, 7u, 67u, 68u, 69u, 333u}) {
             LoadedBrain pieces;
             EXPECT_TRUE(readInPieces(text.data(), text.size(), piece, pieces) && sameBrain(pieces, out)) << piece;
@@ -121,7 +121,7 @@ TEST(BrainFileReader, QuickPathsAgreeWithTheGeneralReader)
         ASSERT_TRUE(readInPieces(text.data(), text.size(), 1 + random() % 200, pieces, 40 + random() % 300));
         ASSERT_TRUE(sameBrain(whole, pieces)) << round;
         for (std::size_t i = 0; i < values.size(); ++i)
-            ASSERT_EQ(whole.cells->plane(int(i % 3))[i / 3], values[i]) << round << " field " << i;
+            ASSERT_EQ(gridcells::get(*whole.cells, int(i % 3), i / 3), values[i]) << round << " field " << i;
 
         const std::size_t f = random() % values.size(), cell = f / 3;
         const std::string where = " value of cell (" + std::to_string(cell % n) + ", " + std::to_string(cell / n % n)

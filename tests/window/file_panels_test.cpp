@@ -26,7 +26,7 @@ static auto snapshot(LiveWindow& w)
                                  d.brain().reallocationPending(), c.red, c.green, c.blue, d.mover().playing(), m.x, m.y,
                                  m.stepX, m.stepY},
                       std::vector(s.row(0), s.row(s.height() - 1) + s.width()),
-                      std::vector(cells.plane(0), cells.plane(0) + 3 * cells.planeBytes()), menus, w.caption());
+                      std::vector(cells.pyramid(0), cells.pyramid(0) + 3 * cells.pyramidCells()), menus, w.caption());
 }
 
 class FilePanelsTest : public QObject {
