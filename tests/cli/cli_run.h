@@ -30,6 +30,23 @@ namespace cli::test {
 
 namespace fs = std::filesystem;
 
+// cerebrix-cli's argument vector for exec or spawn: the program, then `args`.
+class CliArgv {
+public:
+    explicit CliArgv(const std::vector<std::string>& args) : words_{CEREBRIX_CLI}
+    {
+        words_.insert(words_.end(), args.begin(), args.end());
+        for (std::string& w : words_)
+            pointers_.push_back(w.data());
+        pointers_.push_back(nullptr);
+    }
+    char* const* get() { return pointers_.data(); }
+
+private:
+    std::vector<std::string> words_;
+    std::vector<char*> pointers_;
+};
+
 struct Outcome {
     int status = -1;
     std::string out, err;
@@ -81,15 +98,10 @@ public:
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addchdir_np(&actions, path.c_str());
-        std::vector<std::string> all{CEREBRIX_CLI};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
+        CliArgv argv(args);
         pid_t pid = 0;
         Outcome r;
-        if (posix_spawn(&pid, CEREBRIX_CLI, &actions, nullptr, argv.data(), environ) == 0) {
+        if (posix_spawn(&pid, CEREBRIX_CLI, &actions, nullptr, argv.get(), environ) == 0) {
             if (streams.piped) {
                 ::close(pipeEnds[0]);
                 // The child may stop reading early; a closed pipe is no failure here.

@@ -29,13 +29,8 @@ pid_t start(const Scratch& dir, const std::vector<std::string>& args, const std:
         const int err = ::open((dir.path + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0 || err < 0 || ::dup2(fd, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(dir.path.c_str()) != 0)
             _exit(127);
-        std::vector<std::string> all{CEREBRIX_CLI};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(CEREBRIX_CLI, argv.data());
+        CliArgv argv(args);
+        ::execv(CEREBRIX_CLI, argv.get());
         _exit(127);
     }
     return pid;

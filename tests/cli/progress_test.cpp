@@ -28,16 +28,11 @@ std::string onTerminal(const Scratch& dir, const std::vector<std::string>& args,
     posix_spawn_file_actions_adddup2(&actions, slave, 2);
     posix_spawn_file_actions_addclose(&actions, master);
     posix_spawn_file_actions_addchdir_np(&actions, dir.path.c_str());
-    std::vector<std::string> all{CEREBRIX_CLI};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    CliArgv argv(args);
     std::string termEntry = std::string("TERM=") + term;
     char* envp[] = {termEntry.data(), nullptr};
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, CEREBRIX_CLI, &actions, nullptr, argv.data(), envp);
+    const int spawned = posix_spawn(&pid, CEREBRIX_CLI, &actions, nullptr, argv.get(), envp);
     posix_spawn_file_actions_destroy(&actions);
     ::close(slave);
     std::string out;
