@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "image_file.h"
+#include "image_pixels.h"
 
 namespace platform {
 namespace {
@@ -230,17 +231,8 @@ ImageResult decodeCorner(QIODevice& file, int side, Surface& out, int& width, in
     }
     if (image.width() != side || image.height() != side)
         return fail("the picture's pixels could not be read");
-    // Non-premultiplied, so a transparent pixel keeps the colour it stores.
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    if (image.isNull())
+    if (!detail::surfaceFromImage(image, out))
         return fail("there is not enough memory for a picture of that size");
-    out = Surface(side, side);
-    for (int y = 0; y < side; ++y) {
-        const QRgb* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        const std::span<Colour> dst = out.changeRow(y, 0, side - 1);
-        for (int x = 0; x < side; ++x)
-            dst[std::size_t(x)] = rgb(qRed(src[x]), qGreen(src[x]), qBlue(src[x]));
-    }
     return {true, {}};
 }
 

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "image_pixels.h"
+
 namespace platform {
 namespace {
 
@@ -27,6 +29,27 @@ int qtCompression(int zlibLevel)
 
 }  // namespace
 
+namespace detail {
+
+bool surfaceFromImage(const QImage& image, Surface& out)
+{
+    // Non-premultiplied, so a transparent pixel keeps the colour it stores.
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    if (argb.isNull())
+        return false;
+    const int w = argb.width(), h = argb.height();
+    out = Surface(w, h);
+    for (int y = 0; y < h; ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        const std::span<Colour> dst = out.changeRow(y, 0, w - 1);
+        for (int x = 0; x < w; ++x)
+            dst[std::size_t(x)] = rgb(qRed(src[x]), qGreen(src[x]), qBlue(src[x]));
+    }
+    return true;
+}
+
+}  // namespace detail
+
 ImageResult readImage(const std::string& path, Surface& out)
 {
     QImageReader reader(QString::fromStdString(path));
@@ -35,18 +58,8 @@ ImageResult readImage(const std::string& path, Surface& out)
     QImage image = reader.read();
     if (image.isNull())
         return fail(reader.errorString().toStdString());
-    // Non-premultiplied, so a transparent pixel keeps the colour it stores.
-    image = image.convertToFormat(QImage::Format_ARGB32);
-    if (image.isNull())
+    if (!detail::surfaceFromImage(image, out))
         return fail("there is not enough memory for a picture of that size");
-    const int w = image.width(), h = image.height();
-    out = Surface(w, h);
-    for (int y = 0; y < h; ++y) {
-        const QRgb* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        const std::span<Colour> dst = out.changeRow(y, 0, w - 1);
-        for (int x = 0; x < w; ++x)
-            dst[std::size_t(x)] = rgb(qRed(src[x]), qGreen(src[x]), qBlue(src[x]));
-    }
     return {true, {}};
 }
 

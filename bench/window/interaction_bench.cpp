@@ -6,23 +6,15 @@
 #include <memory>
 
 #include "app/program.h"
+#include "bench/window/bench_toolkit.h"
 #include "platform/host.h"
 #include "window/names.h"
 
 namespace {
 
-platform::Toolkit& toolkit()
-{
-    static int argc = 1;
-    static char name[] = "cerebrix-bench";
-    static char* argv[] = {name, nullptr};
-    static auto* kit = new platform::Toolkit(argc, argv);
-    return *kit;
-}
-
 std::unique_ptr<app::Program> startedProgram()
 {
-    auto program = std::make_unique<app::Program>(toolkit());
+    auto program = std::make_unique<app::Program>(benchToolkit());
     program->host().show();
     program->drawing().activated();
     program->host().waitForEvents(0);

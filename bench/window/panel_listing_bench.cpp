@@ -17,20 +17,12 @@
 #include <string>
 
 #include "app/program.h"
+#include "bench/window/bench_toolkit.h"
 #include "window/names.h"
 
 namespace {
 
 constexpr int kEntries = 100000;
-
-platform::Toolkit& toolkit()
-{
-    static int argc = 1;
-    static char name[] = "cerebrix-bench";
-    static char* argv[] = {name, nullptr};
-    static auto* kit = new platform::Toolkit(argc, argv);
-    return *kit;
-}
 
 // A scratch folder holding `brains` brain files and other files up to
 // kEntries, made once for every benchmark that asks for it.
@@ -55,7 +47,7 @@ void BM_OpenFilePanel(benchmark::State& state)
     const bool load = state.range(0) == 1;
     const QString before = QDir::currentPath();
     QDir::setCurrent(scratchFolder(int(state.range(1))));
-    app::Program program(toolkit());
+    app::Program program(benchToolkit());
     program.host().show();
     program.drawing().activated();
     program.host().waitForEvents(0);
@@ -81,7 +73,7 @@ void BM_FillWholeList(benchmark::State& state)
     const int brains = int(state.range(1));
     const QString before = QDir::currentPath();
     QDir::setCurrent(scratchFolder(brains));
-    app::Program program(toolkit());
+    app::Program program(benchToolkit());
     program.host().show();
     program.drawing().activated();
     program.host().waitForEvents(0);
