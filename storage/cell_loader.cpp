@@ -1,9 +1,9 @@
-// The calling thread reads the file into a few buffers in turn and cuts each
-// after its last field end; counting the field ends tells which field a piece
-// starts with before it is decoded, so worker threads decode the pieces into
-// the grid independently. A field longer than a whole buffer, and the bytes
-// after the last field end, are left to the general field reader on the
-// calling thread.
+// Every thread, the caller among them, runs the same loop: under the reading
+// lock it moves the bytes left after the last field end into its own buffer,
+// reads on behind them and cuts after the new last field end; counting the
+// field ends tells which field the piece starts with. Out of the lock it
+// decodes the piece into the grid. A field longer than a whole buffer, and
+// the bytes after the last field end, are left to the general field reader.
 #include "storage/cell_loader.h"
 
 #include <cerrno>
@@ -11,17 +11,16 @@
 #include <memory>
 #include <new>
 #include <thread>
-#include <vector>
 
 #include "storage/cell_places.h"
 #include "storage/field_ends.h"
-#include "storage/piece_workers.h"
+#include "storage/load_turns.h"
 
 namespace storage::detail {
 
 namespace {
 
-constexpr int kMostWorkers = 8;
+constexpr int kMostWorkers = 7;
 
 std::uint64_t cubeCells(int n)
 {
@@ -31,33 +30,40 @@ std::uint64_t cubeCells(int n)
 int workersFor(const LoadTuning& tuning)
 {
     const int cores = int(std::thread::hardware_concurrency());
-    const int workers = tuning.workers >= 0 ? tuning.workers : cores > 0 ? cores : 1;
+    const int workers = tuning.workers >= 0 ? tuning.workers : cores > 1 ? cores - 1 : 0;
     return workers < kMostWorkers ? workers : kMostWorkers;
 }
 
-class Loader {
+class Loader : public PieceSource {
 public:
     Loader(ChunkSource& source, brain::CellGrid& grid, const std::function<void()>& progress, const LoadTuning& tuning)
-        : source_(source), grid_(grid), total_(3 * cubeCells(grid.size())),
-          progress_(progress), largest_(tuning.largestRead > 0 ? tuning.largestRead : 1),
-          first_(tuning.firstRead > 0 && tuning.firstRead < largest_ ? tuning.firstRead : largest_),
-          buffers_(std::size_t(workersFor(tuning)) + 2), workers_(grid, workersFor(tuning), buffers_.size())
+        : source_(source), total_(3 * cubeCells(grid.size())),
+          largest_(tuning.largestRead > 0 ? tuning.largestRead : 1),
+          want_(tuning.firstRead > 0 && tuning.firstRead < largest_ ? tuning.firstRead : largest_),
+          turns_(grid, *this, workersFor(tuning), progress)
     {
     }
 
     FieldStatus run(FieldScanner& scanner, CellStop& stop);
+    bool take(ReadBuffer& own, TextPiece& piece) override;
 
 private:
-    // Slot `slot`'s buffer, at least `bytes` long: buffers grow with the
-    // reads, so a small text never takes a large one.
-    char* bufferOf(std::size_t slot, std::size_t bytes)
+    // `own`, at least `bytes` long, with the bytes left over at its start.
+    // They may lie in `own` itself, when the same thread reads twice running.
+    char* withCarry(ReadBuffer& own, std::size_t bytes)
     {
-        Buffer& b = buffers_[slot];
-        if (b.size < bytes) {
-            b.data.reset(new (std::nothrow) char[bytes]);
-            b.size = b.data ? bytes : 0;
+        if (own.size < bytes) {
+            std::unique_ptr<char[]> grown(new (std::nothrow) char[bytes]);
+            if (!grown)
+                return nullptr;
+            std::memcpy(grown.get(), carry_, carryBytes_);
+            own.data = std::move(grown);
+            own.size = bytes;
+        } else if (carryBytes_ > 0) {
+            std::memmove(own.data.get(), carry_, carryBytes_);
         }
-        return b.data.get();
+        carry_ = own.data.get();
+        return own.data.get();
     }
     // The next bytes: first what the header's piece left, then the source's.
     std::ptrdiff_t fill(char* to, std::size_t capacity)
@@ -70,45 +76,42 @@ private:
         restBytes_ -= n;
         return std::ptrdiff_t(n);
     }
-    FieldStatus fieldSoFar(const char* data, std::size_t bytes, std::uint64_t field, std::uint64_t offset,
-                           CellStop& stop);
-    FieldStatus longField(char* buffer, std::size_t bytes, std::uint64_t& field, std::uint64_t& offset,
-                          const char*& carry, std::size_t& carryBytes, CellStop& stop);
+    FieldStatus fieldSoFar(const char* data, std::size_t bytes, CellStop& stop);
+    FieldStatus longField(char* buffer, std::size_t bytes, CellStop& stop);
 
+    // All that follows is the reading's, under the turns' reading lock.
     ChunkSource& source_;
-    brain::CellGrid& grid_;
     const std::uint64_t total_;
-    const std::function<void()>& progress_;
-    const std::size_t largest_, first_;
+    const std::size_t largest_;
+    std::size_t want_;
     const char* rest_ = nullptr;
     std::size_t restBytes_ = 0;
-    struct Buffer {
-        std::unique_ptr<char[]> data;
-        std::size_t size = 0;
-    };
-    std::vector<Buffer> buffers_;  // one for each slot
+    std::uint64_t field_ = 0;
+    std::uint64_t offset_ = 0;  // of the carry's first byte
+    const char* carry_ = nullptr;
+    std::size_t carryBytes_ = 0;
+    bool atEnd_ = false, readFailed_ = false;
+    int readErrno_ = 0;
     std::unique_ptr<char[]> spare_;
-    PieceWorkers workers_;  // declared last, so its threads end before the buffers go
+    LoadTurns turns_;  // declared last, so its threads end before the rest goes
 };
 
 // What the general reader makes of the start of a field whose end has not
 // been read yet: Truncated while it may still come out right.
-FieldStatus Loader::fieldSoFar(const char* data, std::size_t bytes, std::uint64_t field, std::uint64_t offset,
-                               CellStop& stop)
+FieldStatus Loader::fieldSoFar(const char* data, std::size_t bytes, CellStop& stop)
 {
     BytesSource start(data, bytes);
     FieldScanner scanner(start);
     int value = 0;
     const FieldStatus status = scanner.next(value);
     if (status != FieldStatus::Truncated)
-        stop = CellStop{std::size_t(field / 3), int(field % 3), value, offset + scanner.fieldStart(), 0};
+        stop = CellStop{std::size_t(field_ / 3), int(field_ % 3), value, offset_ + scanner.fieldStart(), 0};
     return status;
 }
 
 // A whole buffer without a field end: blanks or zeros in their millions, or
 // no brain at all. The general reader takes this one field on its own.
-FieldStatus Loader::longField(char* buffer, std::size_t bytes, std::uint64_t& field, std::uint64_t& offset,
-                              const char*& carry, std::size_t& carryBytes, CellStop& stop)
+FieldStatus Loader::longField(char* buffer, std::size_t bytes, CellStop& stop)
 {
     struct Onward : ChunkSource {
         Loader& loader;
@@ -140,110 +143,101 @@ FieldStatus Loader::longField(char* buffer, std::size_t bytes, std::uint64_t& fi
     if (status == FieldStatus::Ok && (value < 0 || value > 255))
         status = FieldStatus::OutOfRange;
     if (status != FieldStatus::Ok) {
-        stop = CellStop{std::size_t(field / 3), int(field % 3), value, offset + scanner.fieldStart(),
+        stop = CellStop{std::size_t(field_ / 3), int(field_ % 3), value, offset_ + scanner.fieldStart(),
                         scanner.readErrno()};
         return status;
     }
-    if (!putField(grid_, field, std::uint8_t(value))) {
-        stop = CellStop{std::size_t(field / 3), int(field % 3), value, offset, ENOMEM};
+    if (!turns_.put(field_, std::uint8_t(value))) {
+        stop = CellStop{std::size_t(field_ / 3), int(field_ % 3), value, offset_, ENOMEM};
         return FieldStatus::ReadError;
     }
-    ++field;
-    offset += scanner.offset();
-    carryBytes = scanner.takeRest(carry);
+    ++field_;
+    offset_ += scanner.offset();
+    carryBytes_ = scanner.takeRest(carry_);
     return FieldStatus::Ok;
 }
 
-FieldStatus Loader::run(FieldScanner& scanner, CellStop& stop)
+bool Loader::take(ReadBuffer& own, TextPiece& piece)
 {
-    std::uint64_t field = 0;
-    std::uint64_t offset = scanner.offset();  // of the carry's first byte
-    restBytes_ = scanner.takeRest(rest_);
-    if (progress_)
-        progress_();  // the grid may have taken a while to allocate
-    const char* carry = nullptr;
-    std::size_t carryBytes = 0;
-    std::size_t want = first_;
-    bool atEnd = false, readFailed = false;
-    int readErrno = 0;
-
-    for (std::size_t turn = 0; field < total_ && !atEnd && !workers_.failed(); ++turn) {
-        const std::size_t slot = turn % workers_.slots();
-        workers_.waitIdle(slot);
-        char* buffer = bufferOf(slot, want > carryBytes ? want : carryBytes);
+    while (field_ < total_ && !atEnd_ && !turns_.failed()) {
+        char* buffer = withCarry(own, want_ > carryBytes_ ? want_ : carryBytes_);
         if (!buffer) {
-            readFailed = atEnd = true;
-            readErrno = ENOMEM;
-            break;
+            readFailed_ = atEnd_ = true;
+            readErrno_ = ENOMEM;
+            return false;
         }
-        if (carryBytes > 0)
-            std::memmove(buffer, carry, carryBytes);
-        std::size_t bytes = carryBytes;
-        while (bytes < want && !atEnd) {
-            const std::ptrdiff_t n = fill(buffer + bytes, want - bytes);
+        std::size_t bytes = carryBytes_;
+        while (bytes < want_ && !atEnd_) {
+            const std::ptrdiff_t n = fill(buffer + bytes, want_ - bytes);
             if (n < 0) {
-                readFailed = true;
-                readErrno = errno;
+                readFailed_ = true;
+                readErrno_ = errno;
             }
             if (n <= 0)
-                atEnd = true;
+                atEnd_ = true;
             else
                 bytes += std::size_t(n);
         }
-        if (progress_)
-            progress_();
+        const bool wholeBuffer = bytes == largest_;
+        want_ = want_ < largest_ / 2 ? want_ * 2 : largest_;
 
         const FieldEnds ends = fieldEnds(buffer, bytes);
         if (ends.count > 0) {
             const std::size_t cut = std::size_t(ends.last) + 1;
-            const std::uint64_t left = total_ - field;
+            const std::uint64_t left = total_ - field_;
             const std::uint64_t count = ends.count < left ? ends.count : left;
-            workers_.submit(slot, {buffer, cut, field, count, offset});
-            field += count;
-            offset += cut;
-            carry = buffer + cut;
-            carryBytes = bytes - cut;
-        } else {
-            carry = buffer;
-            carryBytes = bytes;
-            if (!atEnd) {
-                // No field end yet: either a field so far out of the ordinary
-                // that it is already wrong (zeros where the cells should be),
-                // which is told now rather than after reading on, or a long one.
-                workers_.waitAllIdle();
-                if (workers_.failed())
-                    break;
-                if (const FieldStatus status = fieldSoFar(buffer, bytes, field, offset, stop);
-                    status != FieldStatus::Truncated)
-                    return status;
-                if (bytes == largest_) {
-                    const FieldStatus status = longField(buffer, bytes, field, offset, carry, carryBytes, stop);
-                    if (status != FieldStatus::Ok)
-                        return status;
-                }
+            piece = {buffer, cut, field_, count, offset_};
+            field_ += count;
+            offset_ += cut;
+            carry_ = buffer + cut;
+            carryBytes_ = bytes - cut;
+            return true;
+        }
+        carryBytes_ = bytes;
+        if (atEnd_)
+            return false;
+        // No field end yet: either a field so far out of the ordinary that it
+        // is already wrong (zeros where the cells should be), which is told
+        // now rather than after reading on, or a long one. Only once every
+        // piece before it is decoded is it sure to be the first fault.
+        if (!turns_.othersDone())
+            return false;
+        CellStop stop;
+        if (FieldStatus status = fieldSoFar(buffer, bytes, stop); status != FieldStatus::Truncated) {
+            turns_.fail(status, stop);
+            return false;
+        }
+        if (wholeBuffer) {
+            if (FieldStatus status = longField(buffer, bytes, stop); status != FieldStatus::Ok) {
+                turns_.fail(status, stop);
+                return false;
             }
         }
-        want = want < largest_ / 2 ? want * 2 : largest_;
     }
+    return false;
+}
 
-    workers_.waitAllIdle();
-    if (workers_.failed())
-        return workers_.failure(stop);
-    if (field >= total_ && !readFailed)
+FieldStatus Loader::run(FieldScanner& scanner, CellStop& stop)
+{
+    offset_ = scanner.offset();
+    restBytes_ = scanner.takeRest(rest_);
+    if (const FieldStatus status = turns_.run(stop); status != FieldStatus::Ok)
+        return status;
+    if (field_ >= total_ && !readFailed_)
         return FieldStatus::Ok;
-    if (field >= total_) {
+    if (field_ >= total_) {
         // Every cell arrived, but the disk failed on the read that would have
         // found the end: a file that cannot be read whole is not trusted.
-        stop = CellStop{std::size_t((total_ - 1) / 3), int((total_ - 1) % 3), 0, offset, readErrno};
+        stop = CellStop{std::size_t((total_ - 1) / 3), int((total_ - 1) % 3), 0, offset_, readErrno_};
         return FieldStatus::ReadError;
     }
     // The text ended, or could not be read further, inside a field or
     // before one: the general reader tells which of the two.
-    BytesSource tail(carry, carryBytes, readFailed, readErrno);
+    BytesSource tail(carry_, carryBytes_, readFailed_, readErrno_);
     FieldScanner last(tail);
     int value = 0;
     const FieldStatus status = last.next(value);
-    stop = CellStop{std::size_t(field / 3), int(field % 3), value, offset + last.fieldStart(), last.readErrno()};
+    stop = CellStop{std::size_t(field_ / 3), int(field_ % 3), value, offset_ + last.fieldStart(), last.readErrno()};
     return status == FieldStatus::Ok ? FieldStatus::Truncated : status;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// Reads the cell fields of a brain file on every core while the file is
-// still being read: the text is cut at field ends into pieces that worker
-// threads decode straight into the grid. The first fault in file order
-// decides the outcome, and reading stops soon after one is found.
+// Reads the cell fields of a brain file on every core: the threads take turns
+// at reading the next piece of the file, cut at its last field end, and each
+// decodes the piece it read straight into the grid while the next one reads,
+// so no core waits on a reading thread and the text is decoded where it was
+// just read into the cache. The first fault in file order decides the
+// outcome, and reading stops soon after one is found.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -17,14 +19,15 @@ struct LoadTuning {
     // double up to largestRead (which is also each buffer's size).
     std::size_t firstRead = std::size_t(64) << 10;
     std::size_t largestRead = std::size_t(1) << 20;
-    // Threads that decode; -1 for one per core. With 0 all runs on the caller.
+    // Threads that take turns with the caller; -1 for one per further core.
+    // With 0 all runs on the caller.
     int workers = -1;
 };
 
 // The fields of every cell of `grid` (3 N^3 of them, all 0 in the grid so
 // far) that follow what `scanner` has read, taking the rest of its current
 // piece and then further bytes from `source`. `progress`, if set, is called
-// on the calling thread after every read.
+// on the calling thread after every read it makes.
 FieldStatus loadCells(FieldScanner& scanner, ChunkSource& source, brain::CellGrid& grid, CellStop& stop,
                       const std::function<void()>& progress = {}, const LoadTuning& tuning = {});
 
