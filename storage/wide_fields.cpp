@@ -4,6 +4,8 @@
 // line ends are packed together, eight bytes of the block at a time, into a
 // row of values in file order, which is then dealt out to the three planes
 // 16 cells at a time. No branch depends on how many fields a block holds.
+// Lines ended by CR LF, as the program writes them, need no digit tests in
+// the lanes: the line end before a short field reads as leading zeros.
 #include "storage/wide_fields.h"
 
 #include <array>
@@ -86,6 +88,40 @@ __attribute__((target("avx2"))) inline unsigned maskOf(__m256i v)
     return unsigned(_mm256_movemask_epi8(v));
 }
 
+// Digit values 0 to 9 from their characters; the line end characters, and
+// anything else below '0', read as 0.
+__attribute__((target("avx2"))) inline __m256i fromDigits(__m256i v)
+{
+    return _mm256_subs_epu8(v, _mm256_set1_epi8('0'));
+}
+
+// The values of three digits' worth of lanes, modulo 256 (exact up to 255):
+// each lane a digit value 0 to 9; other lanes come out as anything.
+__attribute__((target("avx2"))) inline __m256i weigh(__m256i units, __m256i tens, __m256i hundreds)
+{
+    const __m256i byTen = _mm256_setr_epi8(0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 0, 0, 0, 0, 0,  //
+                                           0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 0, 0, 0, 0, 0);
+    const __m256i byHundred = _mm256_setr_epi8(0, 100, -56, 44, -112, -12, 88, -68, 32, -124, 0, 0, 0, 0, 0, 0,  //
+                                               0, 100, -56, 44, -112, -12, 88, -68, 32, -124, 0, 0, 0, 0, 0, 0);
+    return _mm256_add_epi8(units,
+                           _mm256_add_epi8(_mm256_shuffle_epi8(byTen, tens), _mm256_shuffle_epi8(byHundred, hundreds)));
+}
+
+// The lanes whose value is above 255, from the hundreds digit and the value
+// modulo 256: 3 hundreds or more, or 2 and a value that came round below 200.
+__attribute__((target("avx2"))) inline __m256i above255(__m256i hundreds, __m256i value)
+{
+    const __m256i two = _mm256_set1_epi8(2);
+    const __m256i cameRound = _mm256_cmpeq_epi8(_mm256_min_epu8(value, _mm256_set1_epi8(char(199))), value);
+    return _mm256_or_si256(_mm256_cmpgt_epi8(hundreds, two), _mm256_and_si256(_mm256_cmpeq_epi8(hundreds, two), cameRound));
+}
+
+// Whether the bytes just before p are a CR LF line end.
+inline bool followsLineEnd(const char* p)
+{
+    return p[-2] == '\r' && p[-1] == '\n';
+}
+
 // Whether p starts with "0\r\n0\r\n0\r": one load, so that blocks of other
 // values pay next to nothing for the zero runs.
 inline bool startsZeroRun(const char* p)
@@ -98,7 +134,7 @@ inline bool startsZeroRun(const char* p)
 }
 
 // 48 zero fields with CR LF at p.
-__attribute__((target("avx2"))) bool zeroRun(const char* p)
+__attribute__((target("avx2"))) inline bool zeroRun(const char* p)
 {
     static constexpr char z[] = "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
     const __m256i a = loadAt(z), b = loadAt(z + 2), c = loadAt(z + 1);
@@ -110,7 +146,7 @@ __attribute__((target("avx2"))) bool zeroRun(const char* p)
 }
 
 // Stores the row's values from the cursor's field on, and empties the row.
-__attribute__((target("avx2"))) void store(FieldCursor& cursor, Row& row)
+__attribute__((target("avx2"))) inline void store(FieldCursor& cursor, Row& row)
 {
     FieldCursor c = cursor;  // in registers: the byte stores could alias the caller's
     const std::uint8_t* v = row.values;
@@ -142,7 +178,7 @@ __attribute__((target("avx2"))) void store(FieldCursor& cursor, Row& row)
 
 // The fields that end in the block at c.p, when all of them are plain, onto
 // the row: false (and nothing taken) otherwise.
-__attribute__((target("avx2,popcnt"))) bool block(FieldCursor& c, Row& row, std::uint64_t fields)
+__attribute__((target("avx2,popcnt"))) inline bool block(FieldCursor& c, Row& row, std::uint64_t fields)
 {
     const char* p = c.p;
     const __m256i v = loadAt(p);
@@ -162,34 +198,31 @@ __attribute__((target("avx2,popcnt"))) bool block(FieldCursor& c, Row& row, std:
     else
         return false;
 
-    __m256i units, tens, hundreds, thousands;
-    const __m256i unitIs = digitsOf(loadAt(p - e), units);
-    const __m256i tenIs = digitsOf(loadAt(p - e - 1), tens);
-    const __m256i hundredIs = _mm256_and_si256(tenIs, digitsOf(loadAt(p - e - 2), hundreds));
-    const __m256i fourDigits = _mm256_and_si256(hundredIs, digitsOf(loadAt(p - e - 3), thousands));
-    tens = _mm256_and_si256(tens, tenIs);
-    hundreds = _mm256_and_si256(hundreds, hundredIs);
-    // Above 255: more than 2 hundreds, or 2 and then more than 55.
-    const __m256i two = _mm256_set1_epi8(2), five = _mm256_set1_epi8(5);
-    const __m256i over = _mm256_or_si256(
-        _mm256_cmpgt_epi8(hundreds, two),
-        _mm256_and_si256(_mm256_cmpeq_epi8(hundreds, two),
-                         _mm256_or_si256(_mm256_cmpgt_epi8(tens, five),
-                                         _mm256_and_si256(_mm256_cmpeq_epi8(tens, five),
-                                                          _mm256_cmpgt_epi8(units, five)))));
-    if ((lf & (~maskOf(unitIs) | maskOf(fourDigits) | maskOf(over))) != 0)
-        return false;  // an empty field, four digits or more, or above 255
+    __m256i value;
+    std::uint32_t bad;  // line ends of fields that are empty, of four digits or more, or above 255
+    if (e == 2 && followsLineEnd(p)) {
+        // The byte before a field's first digit is a line end's LF, and the
+        // one before that its CR: a digit that is not there reads as 0.
+        const __m256i hundreds = fromDigits(loadAt(p - 4));
+        value = weigh(fromDigits(loadAt(p - 2)), fromDigits(loadAt(p - 3)), hundreds);
+        const std::uint32_t units = digit << 2, four = units & (digit << 3) & (digit << 4) & (digit << 5);
+        bad = lf & (~units | four | maskOf(above255(hundreds, value)));
+    } else {
+        __m256i units, tens, hundreds, thousands;
+        const __m256i unitIs = digitsOf(loadAt(p - e), units);
+        const __m256i tenIs = digitsOf(loadAt(p - e - 1), tens);
+        const __m256i hundredIs = _mm256_and_si256(tenIs, digitsOf(loadAt(p - e - 2), hundreds));
+        const __m256i fourDigits = _mm256_and_si256(hundredIs, digitsOf(loadAt(p - e - 3), thousands));
+        hundreds = _mm256_and_si256(hundreds, hundredIs);
+        value = weigh(units, _mm256_and_si256(tens, tenIs), hundreds);
+        bad = lf & (~maskOf(unitIs) | maskOf(fourDigits) | maskOf(above255(hundreds, value)));
+    }
+    if (bad != 0)
+        return false;
     const unsigned count = unsigned(_mm_popcnt_u32(lf));
     if (c.field + row.count + count > fields)
         return false;
 
-    // Times ten and times a hundred (mod 256, exact for values up to 255).
-    const __m256i byTen = _mm256_setr_epi8(0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 0, 0, 0, 0, 0,  //
-                                           0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 0, 0, 0, 0, 0, 0);
-    const __m256i byHundred = _mm256_setr_epi8(0, 100, -56, 44, -112, -12, 88, -68, 32, -124, 0, 0, 0, 0, 0, 0,  //
-                                               0, 100, -56, 44, -112, -12, 88, -68, 32, -124, 0, 0, 0, 0, 0, 0);
-    const __m256i value = _mm256_add_epi8(
-        units, _mm256_add_epi8(_mm256_shuffle_epi8(byTen, tens), _mm256_shuffle_epi8(byHundred, hundreds)));
     const __m128i halves[2] = {_mm256_castsi256_si128(value), _mm256_extracti128_si256(value, 1)};
     std::uint8_t* out = row.values + row.count;
     for (int g = 0; g < 4; ++g) {
@@ -205,13 +238,11 @@ __attribute__((target("avx2,popcnt"))) bool block(FieldCursor& c, Row& row, std:
     return true;
 }
 
-}  // namespace
-
-void wideFields(FieldCursor& c, const char* begin, const char* end, std::uint64_t fields)
+// The loop of wideFields, in one piece with the block's steps, so that the
+// cursor and the row stay in registers.
+__attribute__((target("avx2,popcnt"))) void fieldsAvx2(FieldCursor& c, const char* begin, const char* end,
+                                                       std::uint64_t fields)
 {
-    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
-    if (!avx2)
-        return;
     Row row;
     for (;;) {
         if (end - c.p >= kZeroRun && startsZeroRun(c.p)) {
@@ -230,6 +261,15 @@ void wideFields(FieldCursor& c, const char* begin, const char* end, std::uint64_
             break;
     }
     store(c, row);
+}
+
+}  // namespace
+
+void wideFields(FieldCursor& c, const char* begin, const char* end, std::uint64_t fields)
+{
+    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+    if (avx2)
+        fieldsAvx2(c, begin, end, fields);
 }
 
 #else

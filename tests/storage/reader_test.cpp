@@ -129,6 +129,9 @@ TEST(BrainFileReader, QuickPathsAgreeWithTheGeneralReader)
         const std::string digits = std::to_string(values[f]);
         const std::string at = where + " (at byte " + std::to_string(starts[f] + 1) + ")";
         const std::string bad[][2] = {{"256", where + " is 256"},
+                                      {"299", where + " is 299"},
+                                      {"300", where + " is 300"},
+                                      {"999", where + " is 999"},
                                       {"1000", where + " is 1000"},
                                       {"-" + digits, values[f] == 0 ? "" : where + " is -" + digits},
                                       {digits + "\r" + digits, "CR alone (the first at byte " + std::to_string(starts[f] + digits.size() + 1) + ")"},
