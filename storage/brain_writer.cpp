@@ -1,7 +1,8 @@
-// Saving: worker threads turn runs of cells into text in a few buffers while
-// the calling thread hands the finished ones, in order, to an AtomicFile. So
-// a save goes at the pace of the writes, needs little memory besides the
-// brain, and never leaves a damaged file behind.
+// Saving: every thread, the caller among them, turns the next run of cells
+// into text in its own buffer and then, when the text before it is written,
+// hands it to an AtomicFile itself. The text is written from the cache of
+// the core that made it, a save goes at the pace of the writes, needs little
+// memory besides the brain, and never leaves a damaged file behind.
 #include <cerrno>
 #include <charconv>
 #include <condition_variable>
@@ -25,10 +26,10 @@ namespace {
 
 // Cells per piece of text: about 1.4 MiB of it as the program's brains go.
 constexpr std::size_t kPieceCells = std::size_t(1) << 17;
-constexpr int kMostWorkers = 8;
+constexpr int kMostThreads = 8;
 
-// The text of the cells, piece by piece in file order, made ahead by worker
-// threads (or, where none can be started, by the caller as it goes).
+// The text of the cells, piece by piece, made on the caller and on helper
+// threads alike and written in file order.
 class CellPieces {
 public:
     explicit CellPieces(const brain::CellGrid& cells)
@@ -36,70 +37,90 @@ public:
           pieces_((cells_ + kPieceCells - 1) / kPieceCells)
     {
     }
-    ~CellPieces()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
-        }
-        changed_.notify_all();
-        for (std::thread& t : threads_)
-            t.join();
-    }
+    ~CellPieces() { finish(); }
 
     // False when the memory for the buffers cannot be had.
     bool start()
     {
         const int cores = int(std::thread::hardware_concurrency());
-        const int workers = pieces_ < 2 ? 0 : cores < 1 ? 1 : cores > kMostWorkers ? kMostWorkers : cores;
-        slots_.resize(workers > 0 ? std::size_t(workers) + 2 : 1);
+        const int threads = pieces_ < 2 || cores < 1 ? 1 : cores > kMostThreads ? kMostThreads : cores;
         const std::size_t most = cells_ < kPieceCells ? cells_ : kPieceCells;
-        for (Slot& slot : slots_)
-            if (!(slot.buffer = std::unique_ptr<char[]>(
+        buffers_.resize(std::size_t(threads));
+        for (auto& buffer : buffers_)
+            if (!(buffer = std::unique_ptr<char[]>(
                       new (std::nothrow) char[most * detail::kMostCellBytes + detail::kCellTextSlack])))
                 return false;
-        for (int i = 0; i < workers; ++i) {
-            try {
-                threads_.emplace_back([this] { work(); });
-            } catch (const std::system_error&) {
-                break;
-            }
-        }
         return true;
     }
 
-    // Hands every piece in order to `take`, stopping at the first false.
-    template <class Take>
-    bool each(Take take)
+    // Hands every piece in file order to `write`, from whichever thread made
+    // it, stopping at the first false; `progress` runs on the caller after
+    // each piece it wrote.
+    template <class Write>
+    bool each(Write write, const Progress& progress)
     {
-        for (std::size_t k = 0; k < pieces_; ++k) {
-            Slot& slot = slots_[k % slots_.size()];
-            if (threads_.empty()) {
-                slot.bytes = make(k, slot.buffer.get());
-            } else {
-                std::unique_lock<std::mutex> lock(mutex_);
-                changed_.wait(lock, [&] { return slot.piece == k; });
+        auto turns = [this, &write](char* buffer) {
+            for (std::size_t k; (k = claim()) < pieces_;) {
+                const std::size_t bytes = make(k, buffer);
+                if (!awaitTurn(k))
+                    return false;
+                const bool written = write(buffer, bytes);
+                passTurn(k, written);
+                if (!written)
+                    return false;
             }
-            if (!take(slot.buffer.get(), slot.bytes)) {
-                std::lock_guard<std::mutex> lock(mutex_);
-                stop_ = true;
-                changed_.notify_all();
-                return false;
+            return true;
+        };
+        for (std::size_t i = 1; i < buffers_.size(); ++i) {
+            try {
+                threads_.emplace_back([&turns, this, i] { turns(buffers_[i].get()); });
+            } catch (const std::system_error&) {
+                break;  // fewer helpers, or none: the caller makes the rest
             }
-            std::lock_guard<std::mutex> lock(mutex_);
-            taken_ = k + 1;
-            changed_.notify_all();
         }
-        return true;
+        bool written = true;
+        for (std::size_t k; written && (k = claim()) < pieces_;) {
+            const std::size_t bytes = make(k, buffers_[0].get());
+            written = awaitTurn(k) && write(buffers_[0].get(), bytes);
+            passTurn(k, written);
+            if (progress)
+                progress();
+        }
+        finish();
+        return written && !failed_;
     }
 
 private:
-    static constexpr std::size_t kNoPiece = ~std::size_t(0);
-    struct Slot {
-        std::unique_ptr<char[]> buffer;
-        std::size_t bytes = 0;
-        std::size_t piece = kNoPiece;  // the piece the buffer holds, once made
-    };
+    // The next piece to make, or pieces_ when none is left or a write failed.
+    std::size_t claim()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return failed_ ? pieces_ : next_ < pieces_ ? next_++ : pieces_;
+    }
+    // Waits until piece k is the next to be written; false when a write failed.
+    bool awaitTurn(std::size_t k)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        turn_.wait(lock, [&] { return failed_ || written_ == k; });
+        return !failed_;
+    }
+    void passTurn(std::size_t k, bool written)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!written)
+                failed_ = true;
+            else if (written_ == k)
+                written_ = k + 1;
+        }
+        turn_.notify_all();
+    }
+    void finish()
+    {
+        for (std::thread& t : threads_)
+            t.join();
+        threads_.clear();
+    }
 
     // The text of piece k into `buffer`; its length. Cells in cube order,
     // stretch by stretch from the pyramid or from outside it.
@@ -125,35 +146,15 @@ private:
         return inPyramid ? grid_.pyramid(channel) : grid_.outside(channel);
     }
 
-    void work()
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            // A piece's buffer is free once the piece a round before is taken.
-            changed_.wait(lock, [&] { return stop_ || next_ >= pieces_ || next_ < taken_ + slots_.size(); });
-            if (stop_ || next_ >= pieces_)
-                return;
-            const std::size_t k = next_++;
-            Slot& slot = slots_[k % slots_.size()];
-            slot.piece = kNoPiece;
-            lock.unlock();
-            const std::size_t bytes = make(k, slot.buffer.get());
-            lock.lock();
-            slot.bytes = bytes;
-            slot.piece = k;
-            changed_.notify_all();
-        }
-    }
-
     const brain::CellGrid& grid_;
     const std::size_t cells_, pieces_;
-    std::vector<Slot> slots_;
+    std::vector<std::unique_ptr<char[]>> buffers_;  // the caller's first, then one for each helper
     std::vector<std::thread> threads_;
     std::mutex mutex_;
-    std::condition_variable changed_;
-    std::size_t next_ = 0;   // the next piece a worker takes on
-    std::size_t taken_ = 0;  // pieces handed on so far
-    bool stop_ = false;
+    std::condition_variable turn_;
+    std::size_t next_ = 0;     // the next piece to make
+    std::size_t written_ = 0;  // pieces written so far
+    bool failed_ = false;
 };
 
 FileResult refuse(const std::string& path, const std::string& why, int systemError = 0)
@@ -195,11 +196,7 @@ FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
 
     char head[16 * detail::kHeaderFields];
     const bool written = file.write(head, std::size_t(putHeader(head, header) - head))
-        && pieces.each([&](const char* text, std::size_t bytes) {
-               if (progress)
-                   progress();
-               return file.write(text, bytes);
-           });
+        && pieces.each([&](const char* text, std::size_t bytes) { return file.write(text, bytes); }, progress);
     if (written && progress)
         progress();  // flushing to the disk may take a while yet
     if (!written || !file.commit())

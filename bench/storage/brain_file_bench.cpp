@@ -123,10 +123,21 @@ std::size_t fileBytes()
     return std::size_t(in.tellg());
 }
 
+// Every write figure starts with the disk caught up: what earlier runs left
+// to be written back would otherwise throttle whichever write comes next,
+// and the write floor itself swings by half or more.
+void caughtUp(benchmark::State& state)
+{
+    state.PauseTiming();
+    ::sync();
+    state.ResumeTiming();
+}
+
 void save(benchmark::State& state, bool sync)
 {
     Fixture& f = fixture();
     for (auto _ : state) {
+        caughtUp(state);
         PeakMeter peak;
         const double cpu = processCpuMs();
         const storage::FileResult r = storage::writeBrainFile(f.ours, f.header, *f.grid, storage::WriteOptions{sync});
@@ -188,9 +199,11 @@ void LoadSmallPages(benchmark::State& state)
 void IostreamSave(benchmark::State& state)
 {
     Fixture& f = fixture();
-    for (auto _ : state)
+    for (auto _ : state) {
+        caughtUp(state);
         if (!bench::iostreamWrite(f.plain, f.header, *f.grid))
             state.SkipWithError("iostream save failed");
+    }
 }
 
 void IostreamLoad(benchmark::State& state)
@@ -225,6 +238,7 @@ void WriteOnly(benchmark::State& state)
     const std::size_t total = fileBytes();
     std::vector<char> buffer(std::size_t(4) << 20, '7');
     for (auto _ : state) {
+        caughtUp(state);
         ::unlink(fixture().scratch.c_str());
         const int fd = ::open(fixture().scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         for (std::size_t left = total; left > 0;) {
