@@ -102,7 +102,7 @@ bool AtomicFile::write(const char* data, std::size_t size)
 #if defined(__linux__)
         // Start the disk on what is written so far, so that the final flush
         // has little left to wait for. Only a hint: the flush checks all.
-        if (durable_ && !toStandardOutput())
+        if (durable_ && !toStandardOutput() && !hintsByHand_)
             (void)::sync_file_range(fd_, off64_t(written_), off64_t(n), SYNC_FILE_RANGE_WRITE);
 #endif
         written_ += std::size_t(n);
@@ -110,6 +110,17 @@ bool AtomicFile::write(const char* data, std::size_t size)
         size -= std::size_t(n);
     }
     return true;
+}
+
+void AtomicFile::startWriteBack(unsigned long long from, std::size_t size) const
+{
+#if defined(__linux__)
+    if (fd_ >= 0 && !toStandardOutput())
+        (void)::sync_file_range(fd_, off64_t(from), off64_t(size), SYNC_FILE_RANGE_WRITE);
+#else
+    (void)from;
+    (void)size;
+#endif
 }
 
 bool AtomicFile::nameTemporary()

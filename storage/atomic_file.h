@@ -64,6 +64,14 @@ public:
     bool open(bool tidyFolder = true);
     // All `size` bytes, or false.
     bool write(const char* data, std::size_t size);
+    // From now on write() leaves starting the disk to startWriteBack, so
+    // that one thread can start it on its piece while another writes the
+    // next. Unstarted, the rename of a file that replaces another starts
+    // the whole file at once, and a durable one waits at the flush.
+    void takeOverWriteBack() { hintsByHand_ = true; }
+    // Starts the disk on bytes [from, from + size) of the file and returns
+    // without waiting: only a hint.
+    void startWriteBack(unsigned long long from, std::size_t size) const;
     bool commit() { return seal() && place(); }
 
     // commit() in two steps, for several files put in place together:
@@ -93,6 +101,7 @@ private:
     bool durable_;
     bool unnamed_ = false;
     bool sealed_ = false;
+    bool hintsByHand_ = false;
     ino_t inode_ = 0;
     unsigned long long written_ = 0;
     std::string error_;

@@ -54,22 +54,28 @@ public:
     }
 
     // Hands every piece in file order to `write`, from whichever thread made
-    // it, stopping at the first false; `progress` runs on the caller after
-    // each piece it wrote.
-    template <class Write>
-    bool each(Write write, const Progress& progress)
+    // it, stopping at the first false, and then, while the next piece is
+    // written, to `written` with where it began in the text; `progress` runs
+    // on the caller after each piece it wrote.
+    template <class Write, class Written>
+    bool each(Write write, Written written, const Progress& progress)
     {
-        auto turns = [this, &write](char* buffer) {
-            for (std::size_t k; (k = claim()) < pieces_;) {
-                const std::size_t bytes = make(k, buffer);
-                if (!awaitTurn(k))
-                    return false;
-                const bool written = write(buffer, bytes);
-                passTurn(k, written);
-                if (!written)
-                    return false;
-            }
-            return true;
+        auto piece = [&](std::size_t k, char* buffer) {
+            const std::size_t bytes = make(k, buffer);
+            if (!awaitTurn(k))
+                return false;
+            const std::uint64_t at = textBytes_;
+            const bool ok = write(buffer, bytes);
+            textBytes_ += bytes;
+            passTurn(k, ok);
+            if (ok)
+                written(at, bytes);
+            return ok;
+        };
+        auto turns = [this, &piece](char* buffer) {
+            for (std::size_t k; (k = claim()) < pieces_;)
+                if (!piece(k, buffer))
+                    return;
         };
         for (std::size_t i = 1; i < buffers_.size(); ++i) {
             try {
@@ -78,16 +84,14 @@ public:
                 break;  // fewer helpers, or none: the caller makes the rest
             }
         }
-        bool written = true;
-        for (std::size_t k; written && (k = claim()) < pieces_;) {
-            const std::size_t bytes = make(k, buffers_[0].get());
-            written = awaitTurn(k) && write(buffers_[0].get(), bytes);
-            passTurn(k, written);
+        bool ok = true;
+        for (std::size_t k; ok && (k = claim()) < pieces_;) {
+            ok = piece(k, buffers_[0].get());
             if (progress)
                 progress();
         }
         finish();
-        return written && !failed_;
+        return ok && !failed_;
     }
 
 private:
@@ -154,6 +158,7 @@ private:
     std::condition_variable turn_;
     std::size_t next_ = 0;     // the next piece to make
     std::size_t written_ = 0;  // pieces written so far
+    std::uint64_t textBytes_ = 0;  // their length, touched only in a turn
     bool failed_ = false;
 };
 
@@ -195,8 +200,12 @@ FileResult writeBrainFile(const std::string& path, const BrainHeader& header,
         return refuse(path, "there is not enough memory to write it", ENOMEM);
 
     char head[16 * detail::kHeaderFields];
-    const bool written = file.write(head, std::size_t(putHeader(head, header) - head))
-        && pieces.each([&](const char* text, std::size_t bytes) { return file.write(text, bytes); }, progress);
+    const std::size_t headBytes = std::size_t(putHeader(head, header) - head);
+    file.takeOverWriteBack();
+    const bool written = file.write(head, headBytes)
+        && pieces.each([&](const char* text, std::size_t bytes) { return file.write(text, bytes); },
+                       [&](std::uint64_t at, std::size_t bytes) { file.startWriteBack(headBytes + at, bytes); },
+                       progress);
     if (written && progress)
         progress();  // flushing to the disk may take a while yet
     if (!written || !file.commit())
