@@ -56,7 +56,8 @@ private:
             std::unique_ptr<char[]> grown(new (std::nothrow) char[bytes]);
             if (!grown)
                 return nullptr;
-            std::memcpy(grown.get(), carry_, carryBytes_);
+            if (carryBytes_ > 0)
+                std::memcpy(grown.get(), carry_, carryBytes_);
             own.data = std::move(grown);
             own.size = bytes;
         } else if (carryBytes_ > 0) {
