@@ -66,9 +66,5 @@ BENCHMARK(BM_PaintedSegmentAutoGenerating)->Arg(30)->Arg(200)->Arg(410)->Unit(be
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchMain(argc, argv);
 }

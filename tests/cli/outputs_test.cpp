@@ -49,6 +49,14 @@ void prepare(const Scratch& dir, int n = 6)
     ASSERT_TRUE(storage::writeBrainFile(dir.file("a.brain"), b.header, *b.cells).ok);
 }
 
+// A black 6 x 6 picture named `name` in the scratch folder.
+void putPicture(const Scratch& dir, const std::string& name)
+{
+    std::string png;
+    ASSERT_TRUE(platform::encodePng(platform::Surface(6, 6), 6, 6, 1, png).ok);
+    std::ofstream(dir.file(name), std::ios::binary) << png;
+}
+
 TEST(CliOutputs, EveryKindOfTargetAsBrainOrPicture)
 {
     const auto regular = [](const std::string& path, mode_t mode) {
@@ -96,9 +104,7 @@ TEST(CliOutputs, DashIsStandardOutput)
 {
     Scratch dir;
     prepare(dir);
-    std::string png;
-    ASSERT_TRUE(platform::encodePng(platform::Surface(6, 6), 6, 6, 1, png).ok);
-    std::ofstream(dir.file("img.png"), std::ios::binary) << png;
+    putPicture(dir, "img.png");
     const std::vector<std::vector<std::string>> commands = {
         {"new", "--size", "5", "-o"},
         {"new", "--size", "6", "--from-image", "img.png", "-o"},
@@ -131,9 +137,7 @@ TEST(CliOutputs, OwnInputIsNoOutputAndLongNamesAreFine)
 {
     Scratch dir;
     prepare(dir);
-    std::string png;
-    ASSERT_TRUE(platform::encodePng(platform::Surface(6, 6), 6, 6, 1, png).ok);
-    std::ofstream(dir.file("p.png"), std::ios::binary) << png;
+    putPicture(dir, "p.png");
     ASSERT_EQ(::symlink("a.brain", dir.file("l.brain").c_str()), 0);
     ASSERT_EQ(::symlink("a.brain", dir.file("x2.png").c_str()), 0);
     const auto before = folderSnapshot(dir.path);
