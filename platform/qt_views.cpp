@@ -189,8 +189,10 @@ void SurfaceView::resizeEvent(QResizeEvent*)
 // the press, and a press that went elsewhere ends what may be restored.
 void SurfaceView::catchUp(QMouseEvent* e, PointerKind kind)
 {
-    if (!pointerRecord || !sink || !e->spontaneous() || !e->pointingDevice()
-        || e->pointingDevice()->type() != QInputDevice::DeviceType::Mouse)
+    // A double click's second press comes as a press and then once more as
+    // a double click: the record holds it once.
+    if (!pointerRecord || !sink || !e->spontaneous() || e->type() == QEvent::MouseButtonDblClick
+        || !e->pointingDevice() || e->pointingDevice()->type() != QInputDevice::DeviceType::Mouse)
         return;
     const int k = std::max(1, qRound(devicePixelRatioF()));
     const QPoint screen = (e->globalPosition() * k).toPoint();
