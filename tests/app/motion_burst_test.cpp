@@ -116,7 +116,7 @@ bool burst(platform::Toolkit& toolkit, Display* dpy, int n, const std::vector<Po
     Painted w(toolkit, n);
     const auto screen = [&](Point c) {
         const Point p = w.cell(c);
-        return w.view->mapToGlobal(QPoint(p.x, p.y));
+        return w.view->mapToGlobal(QPoint(p.x, p.y)) * qRound(w.view->devicePixelRatioF());
     };
     XTestFakeMotionEvent(dpy, -1, screen(stroke[0]).x(), screen(stroke[0]).y(), 0);
     XSync(dpy, False);
