@@ -25,7 +25,7 @@ USAGE
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-wayland libgl-dev libx11-dev
           libgtest-dev libbenchmark-dev xvfb xauth xfonts-base clang libclang-rt-14-dev
-          dpkg-dev lintian desktop-file-utils appstream groff-base shared-mime-info libxtst6 zsh fish
+          dpkg-dev lintian desktop-file-utils appstream groff-base shared-mime-info libxtst6 libxtst-dev zsh fish
           pybind11-dev python3 python3-dev python3-numpy python3-pytest)
 
 # Runs a command as root: directly, or through sudo, or not at all.

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointingDevice>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -181,8 +182,53 @@ void SurfaceView::resizeEvent(QResizeEvent*)
     flush();
 }
 
+// The event's place in the record, the movements before it that the
+// toolkit left out handed on first, each at the surface point it was made
+// at. A movement without a button held is this surface's only where no
+// control covers it; with a button held the pointer belongs to whoever took
+// the press, and a press that went elsewhere ends what may be restored.
+void SurfaceView::catchUp(QMouseEvent* e, PointerKind kind)
+{
+    // A double click's second press comes as a press and then once more as
+    // a double click: the record holds it once.
+    if (!pointerRecord || !sink || !e->spontaneous() || e->type() == QEvent::MouseButtonDblClick
+        || !e->pointingDevice() || e->pointingDevice()->type() != QInputDevice::DeviceType::Mouse)
+        return;
+    const int k = std::max(1, qRound(devicePixelRatioF()));
+    const QPoint screen = (e->globalPosition() * k).toPoint();
+    const auto time = std::uint32_t(e->timestamp());
+    std::vector<PointerEvent> missed;
+    PointerEvent matched;
+    bool placed = pointerRecord->read() && pointerRecord->log().deliver(kind, time, screen.x(), screen.y(), k, missed, matched);
+    // The server sends the record before the event itself; this waits only
+    // for a connection slower than the toolkit's.
+    for (int tries = 0; !placed && tries < 5 && pointerRecord->read(10); ++tries)
+        placed = pointerRecord->log().deliver(kind, time, screen.x(), screen.y(), k, missed, matched);
+    if (!placed) {
+        // Nothing recorded so far may come later, or it could come twice.
+        pointerRecord->log().forget();
+        // A record that never matches is no record: the toolkit's events alone.
+        if (++unplaced_ >= 3)
+            pointerRecord.reset();
+        return;
+    }
+    unplaced_ = 0;
+    const QPoint local = (e->position() * k).toPoint();
+    const int originX = matched.x - local.x(), originY = matched.y - local.y();
+    const auto surfaceAt = [k](int v) { return v >= 0 ? v / k : -((-v + k - 1) / k); };
+    for (const PointerEvent& m : missed) {
+        const QPoint p(surfaceAt(m.x - originX), surfaceAt(m.y - originY));
+        if (m.buttons == 0 && (!rect().contains(p) || childAt(p)))
+            continue;
+        if (!sink)
+            return;
+        sink->mouseMoved(m.buttons, p.x(), p.y());
+    }
+}
+
 void SurfaceView::mousePressEvent(QMouseEvent* e)
 {
+    catchUp(e, PointerKind::Press);
     if (!sink)
         return;
     int button = 0;
@@ -198,10 +244,18 @@ void SurfaceView::mousePressEvent(QMouseEvent* e)
 
 void SurfaceView::mouseMoveEvent(QMouseEvent* e)
 {
+    catchUp(e, PointerKind::Move);
     if (sink) {
         const QPoint p = surfacePoint(e->position());
         sink->mouseMoved(buttonsOf(e->buttons()), p.x(), p.y());
     }
+}
+
+// The program has nothing to do on a release, but the movements made before
+// it belong before it.
+void SurfaceView::mouseReleaseEvent(QMouseEvent* e)
+{
+    catchUp(e, PointerKind::Release);
 }
 
 void SurfaceView::keyPressEvent(QKeyEvent* e)

@@ -6,9 +6,11 @@
 #include <QRgb>
 #include <QSet>
 #include <QString>
+#include <memory>
 #include <string>
 
 #include "host.h"
+#include "x11_pointer_record.h"
 
 namespace platform {
 
@@ -52,11 +54,17 @@ public:
     int pixelScale() const;
     QSize sizeHint() const override { return {designWidth, designHeight}; }
 
+    // The server's record of the pointer, on X11, from which the movements
+    // the toolkit merged are handed on one by one; without it, only those
+    // the toolkit delivers.
+    std::unique_ptr<X11PointerRecord> pointerRecord;
+
 protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
@@ -65,11 +73,15 @@ protected:
 private:
     // Copies a surface rectangle into the image, each point as a k x k block.
     void copyToImage(const Rect& r);
+    // Hands on, before `e`, the movements the server sent ahead of it that
+    // the toolkit left out.
+    void catchUp(QMouseEvent* e, PointerKind kind);
 
     Surface& surface_;
     QImage image_;  // in screen pixels and the screen's own format
     int scale_ = 0;  // the pixelScale() image_ was made for
     QSet<int> held_;  // keys whose press reached the program and are still down
+    int unplaced_ = 0;  // events running that the record could not place
 };
 
 }  // namespace platform

@@ -57,6 +57,8 @@ public:
         view_ = new SurfaceView(surface_, &window_);
         view_->designWidth = design.clientWidth;
         view_->designHeight = design.clientHeight;
+        if (QGuiApplication::platformName() == QLatin1String("xcb"))
+            view_->pointerRecord = X11PointerRecord::open();
         window_.setCentralWidget(view_);
         for (const MenuEntry& top : design.menus)
             addMenuEntry(window_.menuBar(), nullptr, top, wiring(), actions_);

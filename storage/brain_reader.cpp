@@ -135,11 +135,12 @@ std::string notNumberProblem(const ByteAt& byteAt, std::uint64_t fieldStart, con
 constexpr int kLargestSize = 1000000;
 
 // The least text a brain of side n can take: every cell field needs at least
-// a digit and a line end or comma.
+// a digit and a line end or comma, but the last one, which the end of the
+// file may end.
 std::uint64_t leastCellBytes(int n)
 {
     const std::uint64_t side = std::uint64_t(n);
-    return 6 * side * side * side;
+    return 6 * side * side * side - 1;
 }
 
 FileResult parse(detail::ChunkSource& source, std::uint64_t totalBytes, const ByteAt& byteAt,

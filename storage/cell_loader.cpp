@@ -98,13 +98,17 @@ private:
 };
 
 // What the general reader makes of the start of a field whose end has not
-// been read yet: Truncated while it may still come out right.
+// been read yet: Truncated while it may still come out right. The end of
+// these bytes is not the end of the text, so a number that runs up to it is
+// not finished either.
 FieldStatus Loader::fieldSoFar(const char* data, std::size_t bytes, CellStop& stop)
 {
     BytesSource start(data, bytes);
     FieldScanner scanner(start);
     int value = 0;
-    const FieldStatus status = scanner.next(value);
+    FieldStatus status = scanner.next(value);
+    if (status == FieldStatus::Ok)
+        status = FieldStatus::Truncated;
     if (status != FieldStatus::Truncated)
         stop = CellStop{std::size_t(field_ / 3), int(field_ % 3), value, offset_ + scanner.fieldStart(), 0};
     return status;
@@ -233,13 +237,26 @@ FieldStatus Loader::run(FieldScanner& scanner, CellStop& stop)
         return FieldStatus::ReadError;
     }
     // The text ended, or could not be read further, inside a field or
-    // before one: the general reader tells which of the two.
+    // before one: the general reader tells which of the two. A field the
+    // end of the text finished is whole, and it may be the brain's last.
     BytesSource tail(carry_, carryBytes_, readFailed_, readErrno_);
     FieldScanner last(tail);
     int value = 0;
-    const FieldStatus status = last.next(value);
-    stop = CellStop{std::size_t(field_ / 3), int(field_ % 3), value, offset_ + last.fieldStart(), last.readErrno()};
-    return status == FieldStatus::Ok ? FieldStatus::Truncated : status;
+    FieldStatus status = last.next(value);
+    if (status == FieldStatus::Ok && (value < 0 || value > 255))
+        status = FieldStatus::OutOfRange;
+    if (status != FieldStatus::Ok) {
+        stop = CellStop{std::size_t(field_ / 3), int(field_ % 3), value, offset_ + last.fieldStart(), last.readErrno()};
+        return status;
+    }
+    if (!turns_.put(field_, std::uint8_t(value))) {
+        stop = CellStop{std::size_t(field_ / 3), int(field_ % 3), value, offset_, ENOMEM};
+        return FieldStatus::ReadError;
+    }
+    if (++field_ == total_)
+        return FieldStatus::Ok;
+    stop = CellStop{std::size_t(field_ / 3), int(field_ % 3), 0, offset_ + carryBytes_, 0};
+    return FieldStatus::Truncated;
 }
 
 }  // namespace

@@ -99,9 +99,9 @@ FieldStatus FieldScanner::next(int& value)
         c = get();
     if (c == '\r') {
         c = get();
-        if (c != '\n')
+        if (c != '\n' && c != kEnd)
             return statusAt(c);
-    } else if (c != '\n' && c != ',') {
+    } else if (c != '\n' && c != ',' && c != kEnd) {
         return statusAt(c);
     }
 

@@ -2,7 +2,8 @@
 // Splits brain-file text into numeric fields, chunk by chunk, so a file of any
 // size is read through a buffer of a few MiB. A field is an optional '-' and
 // one or more decimal digits, blanks allowed around them, ended by a comma or
-// a line end (LF, or CR LF). The end of the text never ends a field.
+// a line end (LF, or CR LF), or by the end of the text: a file whose last
+// line end is missing still holds its last value.
 #include <cstddef>
 #include <cstdint>
 

@@ -31,8 +31,9 @@ FileResult load(const std::string& text, LoadedBrain& out)
 
 // Size 5, so that the reader's 64-byte blocks come into play, written in
 // several ways the reader takes; each read whole, in pieces, cut short and
-// with more after its last cell.
-TEST(BrainFileReader, EverySpellingLoadsWholeAndNoPrefixLoads)
+// with more after its last cell. A cut after the last value's first digit
+// cannot be told from a whole file; any earlier cut is refused.
+TEST(BrainFileReader, EverySpellingLoadsWholeAndNoShorterPrefixLoads)
 {
     const std::string header = "5,5,5,1,22,255,-7,2147483647,-1,1";
     std::string mixed = header + "\n", commas = header + "\r\n", padded = " 5 ,\t5,5 , 1,22,255,-7,2147483647,-1,1\r\n";
@@ -52,10 +53,21 @@ TEST(BrainFileReader, EverySpellingLoadsWholeAndNoPrefixLoads)
             LoadedBrain pieces;
             EXPECT_TRUE(readInPieces(text.data(), text.size(), piece, pieces) && sameBrain(pieces, out)) << piece;
         }
+        const std::size_t lastDigit = text.find_last_of("0123456789");
+        const std::size_t lastStart = text.find_first_of("0123456789", text.find_last_of("\n,", lastDigit) + 1);
+        EXPECT_TRUE(refused(text.substr(0, lastStart), "the file ends before the blue value of cell (4, 4, 4)"));
         for (std::size_t len = 0; len < text.size(); ++len) {
-            LoadedBrain cut;
-            ASSERT_TRUE(refused(text.substr(0, len))) << len << " bytes of\n" << text;
-            ASSERT_FALSE(readInPieces(text.data(), len, 100, cut)) << len << " bytes in pieces of\n" << text;
+            LoadedBrain cut, cutInPieces;
+            const std::size_t piece = 1 + len % 100;
+            if (len <= lastStart) {
+                ASSERT_TRUE(refused(text.substr(0, len))) << len << " bytes of\n" << text;
+                ASSERT_FALSE(readInPieces(text.data(), len, piece, cutInPieces)) << len << " bytes in pieces of\n" << text;
+                continue;
+            }
+            ASSERT_TRUE(load(text.substr(0, len), cut).ok) << len << " bytes of\n" << text;
+            ASSERT_TRUE(readInPieces(text.data(), len, piece, cutInPieces, 64 + len % 7) && sameBrain(cut, cutInPieces))
+                << len << " bytes in pieces of\n" << text;
+            EXPECT_TRUE(len <= lastDigit || sameBrain(cut, out)) << len << " bytes of\n" << text;
         }
         ASSERT_TRUE(load(text + "5\r\n6\r\nanything, 1.5e3\r\nx", more).ok);
         EXPECT_TRUE(sameBrain(more, out));
@@ -70,7 +82,7 @@ TEST(BrainFileReader, RefusesMalformedFiles)
     } cases[] = {
         {brainText("2,2,3,1,1,1,0,0,1,1", 2), "differ"},
         {brainText("1,1,1,1,1,1,0,0,1,1", 1), "size 1 is below the smallest"},
-        {"1000,1000,1000,1,1,1,0,0,1,1\r\n" + cells, "needs at least 6000000000 bytes"},
+        {"1000,1000,1000,1,1,1,0,0,1,1\r\n" + cells, "needs at least 5999999999 bytes"},
         {"2147483647,2147483647,2147483647,1,1,1,0,0,1,1\r\n", "far larger"},
         {brainText("2,2,2,256,1,1,0,0,1,1", 2), "red component is 256"},
         {brainText("2,2,2,1,1,-1,0,0,1,1", 2), "blue component is -1"},
@@ -116,10 +128,15 @@ TEST(BrainFileReader, QuickPathsAgreeWithTheGeneralReader)
             text += (odd && random() % 2 ? std::string(random() % 3, '0') : "") + std::to_string(v)
                 + (odd && random() % 3 == 0 ? " " : "") + ends[style == 2 ? 1 : odd ? random() % 3 : 0];
         }
-        LoadedBrain whole, pieces;
+        LoadedBrain whole, pieces, open;
         ASSERT_TRUE(load(text, whole).ok) << round;
         ASSERT_TRUE(readInPieces(text.data(), text.size(), 1 + random() % 200, pieces, 40 + random() % 300));
         ASSERT_TRUE(sameBrain(whole, pieces)) << round;
+        // Without its last field end, wherever the buffers happen to end.
+        const std::string unended = text.substr(0, text.find_last_of("0123456789") + 1);
+        ASSERT_TRUE(load(unended, open).ok && sameBrain(open, whole)) << round;
+        ASSERT_TRUE(readInPieces(unended.data(), unended.size(), 1 + random() % 200, open, 40 + random() % 300)
+                    && sameBrain(open, whole)) << round;
         for (std::size_t i = 0; i < values.size(); ++i)
             ASSERT_EQ(gridcells::get(*whole.cells, int(i % 3), i / 3), values[i]) << round << " field " << i;
 
@@ -158,6 +175,11 @@ TEST(BrainFileReader, TellsTheFirstFaultWhereverItLies)
     for (std::size_t at = good.find('\n') + 1; at < good.size(); at = good.find('\n', at) + 1)
         starts.push_back(at);
     const std::size_t last = starts.size() - 1;
+    LoadedBrain whole, unended;
+    ASSERT_TRUE(load(good, whole).ok);
+    ASSERT_TRUE(load(good.substr(0, good.size() - 2), unended).ok && sameBrain(unended, whole));
+    EXPECT_TRUE(refused(good.substr(0, starts[last]), "the file ends before the blue value of cell (59, 59, 59)"));
+    EXPECT_TRUE(refused(good.substr(0, starts[last] - 2), "the file ends before the blue value of cell (59, 59, 59)"));
     const std::vector<std::size_t> faults[] = {{0}, {1}, {100000}, {300001, 600002}, {last}, {last, 2}};
     for (const auto& at : faults) {
         std::string text = good;

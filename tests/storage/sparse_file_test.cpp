@@ -72,7 +72,7 @@ TEST(BrainFileReader, SparseFilesAreRefusedCheaply)
         {1180, 10 * GiB, 1000, "is a zero byte"},
         {1500, 21 * GiB, 0, "is a zero byte"},
         {1500, 21 * GiB, 300, "red value of cell (300, 0, 0)"},
-        {2000, 21 * GiB, 0, "needs at least 48000000000 bytes"},
+        {2000, 21 * GiB, 0, "needs at least 47999999999 bytes"},
         {1500, 1 * GiB, 10, "needs at least"},
     };
     ScratchDir dir;
