@@ -46,7 +46,7 @@ bool FolderLock::lock(const std::string& folder, std::string& why)
             return false;
         }
         std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+        pause = std::min(pause * 2, std::chrono::milliseconds(10));
     }
 }
 

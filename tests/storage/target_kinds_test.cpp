@@ -169,5 +169,54 @@ TEST(OneWriter, AJournalIsFollowedOnlyInItsFolderAndForItsUser)
     }
 }
 
+// Two batches and a single save to the same names at once, round after
+// round: each commit waits for the folder, none takes the other's backups
+// for strangers' hard links, and the pictures are all of one batch (the
+// single save's picture being whichever came last).
+TEST(OneWriter, ConcurrentBatchesAndASaveLeaveOneWholeSet)
+{
+    ScratchDir dir;
+    constexpr int kPictures = 16, kRounds = 50;
+    const auto name = [&](int k) { return dir.file("p" + std::to_string(k) + ".png"); };
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        std::vector<pid_t> children;
+        for (const char* writer : {"A", "B", "C"}) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::close(go[1]);
+                char start = 0;
+                if (::read(go[0], &start, 1) < 0)
+                    _exit(2);
+                if (*writer == 'C')
+                    _exit(writeFile(name(7), "C").ok ? 0 : 1);
+                FileBatch batch(WriteOptions{false});
+                bool ok = true;
+                for (int k = 1; k <= kPictures && ok; ++k)
+                    ok = batch.put(name(k), std::string(writer) + " " + std::to_string(k)).ok;
+                _exit(ok && batch.commit().ok ? 0 : 1);
+            }
+            children.push_back(child);
+        }
+        ::close(go[0]);
+        ::close(go[1]);  // all start at once
+        for (const pid_t child : children) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer was refused";
+        }
+        const std::string winner = slurp(name(1)).substr(0, 1);
+        for (int k = 2; k <= kPictures; ++k)
+            if (k != 7) {
+                EXPECT_EQ(slurp(name(k)), winner + " " + std::to_string(k));
+            }
+        const std::string seventh = slurp(name(7));
+        EXPECT_TRUE(seventh == "C" || seventh == winner + " 7") << seventh;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), kPictures);
+    }
+}
+
 }  // namespace
 }  // namespace storage::test
