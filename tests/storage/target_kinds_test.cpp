@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <memory>
 
 #include "storage/output_file.h"
 #include "tests/storage/brain_file_test_util.h"
@@ -132,7 +133,8 @@ TEST(OneWriter, NamesUpToTheSystemLimit)
 // A journal left by a killed commit is followed only within its own folder
 // and only when it is this user's: one planted in a shared folder must not
 // have our files renamed or removed. Even our own puts nothing over a file
-// it cannot prove it placed: the old version goes beside it instead.
+// it cannot prove it placed (the old version goes beside it instead), and
+// where the old version is gone the file stays, with one line saying so.
 TEST(OneWriter, AJournalIsFollowedOnlyInItsFolderAndForItsUser)
 {
     const pid_t dead = ::fork();
@@ -140,32 +142,52 @@ TEST(OneWriter, AJournalIsFollowedOnlyInItsFolderAndForItsUser)
         _exit(0);
     ::waitpid(dead, nullptr, 0);
     const std::string id = ".cerebrix-save-" + std::to_string(dead), backup = id + "-1.old";
+    std::vector<std::string> notices;
+    setNoticeHandler([&](const std::string& line) { notices.push_back(line); });
+    const std::shared_ptr<void> quiet(nullptr, [](void*) { setNoticeHandler({}); });
     const struct {
         const char* what;
         std::string target;
         bool othersJournal;
-        bool keptBeside;
+        bool proven;      // the journal names the victim as the file it placed
+        bool backupGone;  // the hidden old version was removed after the kill
+        const char* victimAfter;
+        bool keptBeside, told;
     } cases[] = {
-        {"own journal", "victim", false, true},
-        {"names outside the folder", "../victim", false, false},
-        {"another user's journal", "victim", true, false},
+        {"own journal", "victim", false, false, false, "mine", true, true},
+        {"own journal, the file it placed", "victim", false, true, false, "kept aside", false, false},
+        {"own journal, the old version gone", "victim", false, true, true, "mine", false, true},
+        {"names outside the folder", "../victim", false, true, false, "mine", false, false},
+        {"another user's journal", "victim", true, true, false, "mine", false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchDir dir;
+        notices.clear();
         fs::create_directory(dir.file("sub"));
         std::ofstream(dir.file("victim")) << "mine";
         std::ofstream(dir.file("sub/victim")) << "mine";
-        std::ofstream(dir.file("sub/" + backup)) << "kept aside";
-        std::ofstream(dir.file("sub/" + id + "-2.journal"), std::ios::binary)
-            << std::string("cerebrix batch journal\n") + c.target + '\0' + backup + '\0' + "0" + '\0';
-        if (c.othersJournal && (::geteuid() != 0 || ::chown(dir.file("sub/" + id + "-2.journal").c_str(), 65534, 65534) != 0))
+        if (!c.backupGone)
+            std::ofstream(dir.file("sub/" + backup)) << "kept aside";
+        struct stat v {}, b {};
+        ::stat(dir.file("sub/victim").c_str(), &v);
+        ::stat(dir.file("sub/" + backup).c_str(), &b);
+        const std::string who = std::to_string(v.st_dev) + " " + std::to_string(v.st_ino) + " "
+            + std::to_string(v.st_size) + " " + std::to_string(v.st_mtim.tv_sec) + " "
+            + std::to_string(v.st_mtim.tv_nsec) + " " + std::to_string(b.st_dev) + " " + std::to_string(b.st_ino);
+        const std::string journal = dir.file("sub/" + id + "-2.journal");
+        std::ofstream(journal, std::ios::binary)
+            << (c.proven ? std::string("cerebrix batch journal 2\n") + '\0' + "0" + '\0' + c.target + '\0' + backup
+                               + '\0' + who + '\0'
+                         : std::string("cerebrix batch journal\n") + c.target + '\0' + backup + '\0' + "0" + '\0');
+        if (c.othersJournal && (::geteuid() != 0 || ::chown(journal.c_str(), 65534, 65534) != 0))
             continue;
         removeAbandonedSaves(dir.file("sub"));
         EXPECT_EQ(slurp(dir.file("victim")), "mine");
-        EXPECT_EQ(slurp(dir.file("sub/victim")), "mine");
+        EXPECT_EQ(slurp(dir.file("sub/victim")), c.victimAfter);
         EXPECT_EQ(fs::exists(dir.file("sub/victim.old")), c.keptBeside);
-        EXPECT_EQ(fs::exists(dir.file("sub/" + id + "-2.journal")), c.othersJournal);
+        EXPECT_EQ(fs::exists(journal), c.othersJournal);
+        EXPECT_EQ(notices.size(), c.told ? 1u : 0u);
     }
 }
 
