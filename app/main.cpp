@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "storage/brain_file.h"
+#include "storage/output_file.h"
 #include "platform/command_line.h"
 #include "platform/open_files.h"
 #include "program.h"
@@ -32,6 +33,9 @@ int main(int argc, char** argv)
     }
     // A file-size limit must make a save fail and say so, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
+    // What the writer had to leave as it was after a write cut short is told
+    // on stderr; the window's message line stays for the user's own actions.
+    storage::setNoticeHandler([](const std::string& notice) { std::fprintf(stderr, "cerebrix: %s\n", notice.c_str()); });
     // Saves killed mid-write in the working folder leave hidden files behind.
     storage::removeAbandonedSaves(".");
     platform::Toolkit toolkit(argc, argv);

@@ -2,6 +2,8 @@
 
 #include "commands.h"
 #include "input_files.h"
+#include "output_path.h"
+#include "storage/output_file.h"
 
 namespace cli {
 
@@ -21,11 +23,16 @@ storage::LoadedBrain loadBrain(const Arguments& args, long long* length)
     return brain;
 }
 
-void saveBrain(const std::string& path, const storage::LoadedBrain& brain)
+void saveBrain(const std::string& path, const storage::LoadedBrain& brain, const std::string& result)
 {
-    const storage::FileResult result = storage::writeBrainFile(path, brain.header, *brain.cells);
-    if (!result.ok)
-        throw Refusal(result.error);
+    const bool toStdout = path == storage::kStandardOutput;
+    if (!result.empty() && !toStdout)
+        report(path, result, true);
+    const storage::FileResult written = storage::writeBrainFile(path, brain.header, *brain.cells);
+    if (!written.ok)
+        throw Refusal(written.error);
+    if (!result.empty() && toStdout)
+        report(path, result);
 }
 
 std::string describeApex(const brain::Apex& apex)

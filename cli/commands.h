@@ -20,7 +20,10 @@ int newCommand(const Arguments& args);
 // bytes, or -1 when it is not known beforehand (a pipe).
 storage::LoadedBrain loadBrain(const Arguments& args, long long* length = nullptr);
 // With the Save panel's writer: complete, or the old file untouched.
-void saveBrain(const std::string& path, const storage::LoadedBrain& brain);
+// `result`, a line for the user, is printed before a file is replaced, so
+// that one that cannot be printed leaves the file as it was; with "-" it
+// goes to stderr, after the brain.
+void saveBrain(const std::string& path, const storage::LoadedBrain& brain, const std::string& result = {});
 
 // "12,34,56 (output 102)": the apex as every command prints it.
 std::string describeApex(const brain::Apex& apex);

@@ -22,17 +22,16 @@ int generateCommand(const Arguments& args)
     brain::Apex apex;
     {
         Progress progress("generating", count);
-        for (int k = 1; k <= count; ++k) {
+        // A wider counter: the largest count must end too.
+        for (long long k = 1; k <= count; ++k) {
             apex = brain::generate(*brain.cells);
             // Each line as it comes, for a reader that follows the run.
             if (every)
                 report(out, "generation " + std::to_string(k) + ": apex " + describeApex(apex) + "\n", true);
-            progress.update(k);
+            progress.update(long(k));
         }
     }
-    saveBrain(out, brain);
-    if (!every)
-        report(out, "generation " + std::to_string(count) + ": apex " + describeApex(apex) + "\n");
+    saveBrain(out, brain, every ? "" : "generation " + std::to_string(count) + ": apex " + describeApex(apex) + "\n");
     return 0;
 }
 

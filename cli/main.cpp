@@ -9,6 +9,7 @@
 #include "arguments.h"
 #include "commands.h"
 #include "standard_streams.h"
+#include "storage/output_file.h"
 #include "text_escape.h"
 
 #ifndef CEREBRIX_VERSION
@@ -174,7 +175,11 @@ int run(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
-    // A file-size limit must make a write fail and say so, not end the program.
+    // A file-size limit must make a write fail and say so, not end the
+    // program; so must a closed pipe, which is refused as a full disk is.
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+    // What the writer had to leave as it was after a write cut short.
+    storage::setNoticeHandler([](const std::string& line) { printErr("cerebrix-cli: " + printable(line) + "\n"); });
     return finishStandardOutput(run(std::vector<std::string>(argv + 1, argv + argc)));
 }

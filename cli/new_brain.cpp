@@ -82,9 +82,7 @@ int newCommand(const Arguments& args)
     std::optional<brain::Apex> apex;
     if (imagePath)
         apex = growFromImage(*brain.cells, image);
-    saveBrain(out, brain);
-    if (apex)
-        report(out, "generation 1: apex " + describeApex(*apex) + "\n");
+    saveBrain(out, brain, apex ? "generation 1: apex " + describeApex(*apex) + "\n" : "");
     return 0;
 }
 

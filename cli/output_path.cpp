@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
 
 #include "arguments.h"
 #include "standard_streams.h"
@@ -31,7 +30,7 @@ void report(const std::string& target, const std::string& text, bool flush)
         printOut(text, flush);
         return;
     }
-    std::fputs(text.c_str(), stderr);
+    printErr(text);
 }
 
 }  // namespace cli

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace cli {
 
@@ -14,8 +15,10 @@ constexpr int kBarWidth = 30;
 constexpr int kNarrowestBar = 5;
 constexpr auto kRedrawEvery = std::chrono::milliseconds(100);
 
-// The bar under way; one at a time, on the main thread.
+// The bar under way; one at a time, drawn on the main thread, but wiped from
+// any thread that has a line to print (a notice from the writer's thread).
 Progress* current = nullptr;
+std::recursive_mutex screen;
 
 int terminalColumns()
 {
@@ -36,12 +39,14 @@ Progress::Progress(std::string label, long total)
     : label_(std::move(label)), total_(total > 0 ? total : 1), shown_(::isatty(STDERR_FILENO) == 1),
       dumb_(dumbTerminal()), next_(std::chrono::steady_clock::now())
 {
+    const std::lock_guard<std::recursive_mutex> lock(screen);
     if (shown_)
         current = this;
 }
 
 Progress::~Progress()
 {
+    const std::lock_guard<std::recursive_mutex> lock(screen);
     clear();
     if (current == this)
         current = nullptr;
@@ -49,6 +54,7 @@ Progress::~Progress()
 
 void Progress::wipe()
 {
+    const std::lock_guard<std::recursive_mutex> lock(screen);
     if (current)
         current->clear();
 }
@@ -73,6 +79,7 @@ void Progress::update(long done)
     if (now < next_ && done < total_)
         return;
     next_ = now + kRedrawEvery;
+    const std::lock_guard<std::recursive_mutex> lock(screen);
     draw(done);
 }
 

@@ -4,6 +4,7 @@
 // the terminal's width and, on a terminal that says it is dumb, is drawn and
 // wiped with carriage returns and blanks alone.
 #include <chrono>
+#include <cstddef>
 #include <string>
 
 namespace cli {
@@ -19,7 +20,8 @@ public:
     void update(long done);
 
     // Takes the bar under way, if any, off the screen, so that a line on
-    // stdout starts at the left edge; the next update draws it again.
+    // stdout or stderr starts at the left edge; the next update draws it
+    // again. Safe from any thread.
     static void wipe();
 
 private:

@@ -31,6 +31,13 @@ void printOut(const std::string& text, bool flush)
     }
 }
 
+void printErr(const std::string& text)
+{
+    Progress::wipe();
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+}
+
 int finishStandardOutput(int status)
 {
     errno = 0;

@@ -10,6 +10,10 @@ namespace cli {
 // Refusal when stdout cannot be written.
 void printOut(const std::string& text, bool flush = false);
 
+// Writes `text` on stderr at once, wiping a progress bar off the terminal
+// first. Never fails: stderr is where failures are told.
+void printErr(const std::string& text);
+
 // At the end of the program: the rest of stdout written and closed. Returns
 // `status`, or 1 after one line on stderr when that fails.
 int finishStandardOutput(int status);

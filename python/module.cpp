@@ -7,11 +7,13 @@
 #include <pybind11/stl/filesystem.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "docstrings.h"
 #include "platform/image_file.h"
 #include "script_brain.h"
+#include "storage/output_file.h"
 
 namespace py = pybind11;
 using script::ScriptBrain;
@@ -111,6 +113,9 @@ py::tuple apexTuple(const brain::Apex& apex)
 PYBIND11_MODULE(cerebrix, m)
 {
     m.doc() = kModuleDoc;
+    // What the writer had to leave as it was after a write cut short: one
+    // line on the process's stderr, as the programs say it.
+    storage::setNoticeHandler([](const std::string& notice) { std::fprintf(stderr, "cerebrix: %s\n", notice.c_str()); });
     py::register_exception_translator([](std::exception_ptr p) {
         try {
             if (p)

@@ -1,5 +1,7 @@
 #include "storage/atomic_file.h"
 
+#include "storage/commit_guards.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -45,14 +47,17 @@ bool AtomicFile::open(bool tidyFolder)
         fd_ = STDOUT_FILENO;
         return true;
     }
+    // What killed writes left goes first: a backup of ours is no stranger's
+    // hard link, and a commit cut short is undone before anything is judged.
+    std::string busy;
+    if (tidyFolder && !removeAbandonedTemporaries(targetFolder(name_), busy))
+        return fail(busy, 0);
     // Refused before anything is written, not by the rename after the whole file.
     if (std::string problem = targetProblem(name_, target_); !problem.empty()) {
         fail(problem, 0);
         systemError_ = target_.systemError;
         return false;
     }
-    if (tidyFolder)
-        removeAbandonedTemporaries(target_.folder);
     const std::string& folder = target_.folder;
 
     // An unnamed file vanishes by itself if the program dies mid-write; it is
@@ -139,15 +144,52 @@ bool AtomicFile::nameTemporary()
     return fail("cannot find a free temporary name in the folder \"" + target_.folder + "\"", 0);
 }
 
+bool AtomicFile::flush()
+{
+    if (flushed_)
+        return true;
+    if (durable_ && ::fdatasync(fd_) != 0)
+        return fail("the disk did not take the data", errno);
+    if (::fstat(fd_, &sealedAs_) != 0)
+        return fail("finishing the file failed", errno);
+    flushed_ = true;
+    return true;
+}
+
+bool AtomicFile::commit()
+{
+    if (toStandardOutput())
+        return true;
+    if (!flush())
+        return false;
+    FolderLock lock;
+    std::string busy;
+    if (!lock.lock(target_.folder, busy))
+        return fail(busy, 0);
+    const HeldSignals held;
+    // Where nothing stands, the unnamed file takes the name itself: there
+    // is no moment in which a kill could leave a hidden one.
+    if (unnamed_ && !target_.exists) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            ::close(fd_);
+            fd_ = -1;
+            sealed_ = true;
+            syncFolder();
+            return true;
+        }
+        if (errno != EEXIST)  // a file that came meanwhile is replaced, as below
+            return fail("cannot put the new file in place", errno);
+    }
+    return seal() && place();
+}
+
 bool AtomicFile::seal()
 {
     if (sealed_ || toStandardOutput())
         return true;
-    if (durable_ && ::fdatasync(fd_) != 0)
-        return fail("the disk did not take the data", errno);
-    struct stat st {};
-    if (::fstat(fd_, &st) == 0)
-        inode_ = st.st_ino;
+    if (!flush())
+        return false;
     if (unnamed_ && !nameTemporary())
         return false;
     const int closed = ::close(fd_);
@@ -183,16 +225,21 @@ bool AtomicFile::place()
     if (previous >= 0)
         releaseInBackground(previous);
 
-    // Make the rename itself survive a power cut. The new file is complete
-    // and in place by now, so a folder that cannot be synced is no failure.
-    if (durable_) {
-        const int folder = ::open(target_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder >= 0) {
-            (void)::fsync(folder);
-            ::close(folder);
-        }
-    }
+    syncFolder();
     return true;
+}
+
+// Makes the new name survive a power cut. The new file is complete and in
+// place by now, so a folder that cannot be synced is no failure.
+void AtomicFile::syncFolder() const
+{
+    if (!durable_)
+        return;
+    const int folder = ::open(target_.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        (void)::fsync(folder);
+        ::close(folder);
+    }
 }
 
 bool AtomicFile::fail(const std::string& what, int err)

@@ -3,10 +3,12 @@
 // to a temporary file in the target's folder, which is renamed over the target
 // at commit. Until then, and after any failure, the target is untouched, and
 // the temporary file is removed (or, where the system allows, never had a
-// name, so not even a killed program leaves one behind). Where the folder
-// cannot hold unnamed files, a killed save leaves its named one behind; the
-// next save in that folder removes it. The target "-" is standard output,
-// written straight through.
+// name, so not even a killed program leaves one behind: a new file is linked
+// straight to its target, and one that replaces another is named only with
+// the interrupting signals held, just before its rename). Only SIGKILL in
+// that instant, or a folder that cannot hold unnamed files, leaves a named
+// temporary file behind; the next write in that folder removes it. The
+// target "-" is standard output, written straight through.
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -28,16 +30,27 @@ struct Target {
 // `out` with where the new file goes. The rules every write obeys: a link is
 // followed and the file it leads to replaced; a link that leads nowhere, a
 // folder, device, FIFO or socket, a write-protected file, one with other
-// names (hard links) and another user's are refused, as is a folder that is
-// not there.
+// names (hard links; our own hidden backups do not count) and another
+// user's are refused, as is a folder that is not there.
 std::string targetProblem(const std::string& name, Target& out);
+// The folder the file `name` leads to lies in, without any other check.
+std::string targetFolder(const std::string& name);
 
 // Removes the temporary files that saves of processes no longer running left
 // in `folder`, and undoes the half-done commits of several files they left
-// (see file_batch.h). A file is left alone while its process runs or while
-// any process holds the lock a save keeps on it (which also covers a process
-// of another machine on a shared folder).
-void removeAbandonedTemporaries(const std::string& folder);
+// (see output_file.h), under the folder's lock. A file is left alone while
+// its process runs, while any process holds the lock a save keeps on it
+// (which also covers a process of another machine on a shared folder), and
+// when it is another user's. False, with the reason, when another write
+// holds the folder too long. What had to be left aside is told through the
+// notice handler (output_file.h).
+bool removeAbandonedTemporaries(const std::string& folder, std::string& why);
+// A hidden file of ours whose process has gone and which nobody holds.
+bool abandoned(const std::string& path);
+// How many of `file`'s names in `folder` are our hidden backups.
+unsigned long ourBackupsOf(const std::string& folder, const struct stat& file);
+// Hands one line to the program's notice handler, if it set one.
+void notify(const std::string& line);
 
 // For tests: false makes saves take the named temporary file that folders
 // without unnamed files get.
@@ -72,7 +85,9 @@ public:
     // Starts the disk on bytes [from, from + size) of the file and returns
     // without waiting: only a hint.
     void startWriteBack(unsigned long long from, std::size_t size) const;
-    bool commit() { return seal() && place(); }
+    // Puts the file in place under the folder's lock, with the interrupting
+    // signals held.
+    bool commit();
 
     // commit() in two steps, for several files put in place together:
     // seal flushes the file, gives it a (hidden) name and closes it;
@@ -81,7 +96,8 @@ public:
     bool place();
 
     const Target& target() const { return target_; }
-    ino_t inode() const { return inode_; }  // of the new file, once sealed
+    // The new file as sealed: who it is, its length and time.
+    const struct stat& sealedAs() const { return sealedAs_; }
     bool toStandardOutput() const { return name_ == "-"; }
 
     // Why the last call failed, in plain words.
@@ -91,7 +107,9 @@ public:
 
 private:
     bool fail(const std::string& what, int err);
+    bool flush();
     bool nameTemporary();
+    void syncFolder() const;
     void discard();
 
     std::string name_;  // as the caller gave it
@@ -100,9 +118,10 @@ private:
     int fd_ = -1;
     bool durable_;
     bool unnamed_ = false;
+    bool flushed_ = false;
     bool sealed_ = false;
     bool hintsByHand_ = false;
-    ino_t inode_ = 0;
+    struct stat sealedAs_ {};
     unsigned long long written_ = 0;
     std::string error_;
     int systemError_ = 0;

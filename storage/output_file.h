@@ -5,6 +5,7 @@
 // when every byte is written, and after any failure the old file is as it
 // was and nothing is left behind. What may be replaced, and what not, is
 // decided once, for every caller (see targetProblem in atomic_file.h).
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,11 +24,14 @@ FileResult checkOutput(const std::string& path);
 FileResult writeFile(const std::string& path, const std::string& bytes, WriteOptions options = {});
 
 // Several files put in place all together or not at all.
-// Each is written beside its target as it comes; commit puts them in place.
-// If that fails part-way, or SIGINT, SIGTERM, SIGHUP or SIGQUIT comes while
-// it runs, the files that were there before are put back and no new one
-// stays. A process killed outright mid-commit leaves a journal in each
-// folder, by which the next write there (or removeAbandonedSaves) undoes it.
+// Each is written beside its target as it comes; commit puts them in place,
+// one commit at a time in a folder (a second batch or a single save to the
+// same folder waits for it). If that fails part-way, or SIGINT, SIGTERM,
+// SIGHUP or SIGQUIT comes while it runs, the files that were there before
+// are put back and no new one stays. A process killed outright mid-commit
+// leaves a journal in each folder, by which the next write there (or
+// removeAbandonedSaves) undoes it; a file changed since the kill is left as
+// it is, and told of through the notice handler.
 class FileBatch {
 public:
     explicit FileBatch(WriteOptions options = {});
@@ -45,6 +49,13 @@ private:
     struct Files;
     std::unique_ptr<Files> files_;
 };
+
+// One line of plain words about what a write found and had to leave as it
+// was: a file changed after a write was cut short, whose old version is
+// kept under another name. The program that finds it says it on stderr, or
+// in its own way; nothing is said until a program sets a handler. Called on
+// the writing thread.
+void setNoticeHandler(std::function<void(const std::string&)> handler);
 
 namespace detail {
 // "Cannot write "path": why." (or "to standard output"), as every write says it.

@@ -33,6 +33,17 @@ const char* kindOf(mode_t mode)
 
 }  // namespace
 
+std::string targetFolder(const std::string& name)
+{
+    struct stat entry {};
+    if (::lstat(name.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
+        const std::unique_ptr<char, decltype(&::free)> real(::realpath(name.c_str(), nullptr), &::free);
+        if (real)
+            return folderOf(real.get());
+    }
+    return folderOf(name);
+}
+
 // Replacing a file gives the new one a new identity: other names (hard
 // links) of the old file would keep the old contents, and the new file would
 // belong to whoever writes. Neither is what a user writing "over" a file
@@ -80,8 +91,11 @@ std::string targetProblem(const std::string& name, Target& out)
     // not, and the protection is the user's to lift.
     if (::access(out.path.c_str(), W_OK) != 0)
         return because("the existing file may not be written", errno);
-    if (st.st_nlink > 1)
-        return "the existing file has " + std::to_string(st.st_nlink - 1)
+    // A hidden backup of ours is a name a commit (under way, or cut short
+    // and not yet undone) holds for a moment: no stranger's.
+    const unsigned long links = st.st_nlink - 1, ours = links > 0 ? ourBackupsOf(out.folder, st) : 0;
+    if (links > ours)
+        return "the existing file has " + std::to_string(links - ours)
             + " other name(s) (hard links), which would keep the old contents; write under another name";
     if (st.st_uid != ::geteuid())
         return "the existing file belongs to another user, and replacing it would make it yours; write under "

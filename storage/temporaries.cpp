@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +19,8 @@
 #include "storage/atomic_file.h"
 #include "storage/batch_journal.h"
 #include "storage/brain_file.h"
+#include "storage/commit_guards.h"
+#include "storage/output_file.h"
 
 namespace storage::detail {
 
@@ -29,18 +33,22 @@ constexpr const char* kSuffixes[] = {".tmp", ".journal", ".old"};
 
 std::atomic<bool> unnamedAllowed{true};
 
+std::mutex noticeMutex;
+std::function<void(const std::string&)> noticeHandler;
+
 bool processRuns(pid_t pid)
 {
     return ::kill(pid, 0) == 0 || errno == EPERM;
 }
 
 // True when no process, here or on another machine, holds the file's lock,
-// and the name still leads to the regular file opened to ask.
+// and the name still leads to the regular file opened to ask. One that
+// cannot be opened to ask is judged by its process alone.
 bool unlocked(int folder, const char* name)
 {
     const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     struct stat opened {}, named {};
-    if (fd < 0)  // cannot be opened to ask: judged by its process alone
+    if (fd < 0)
         return errno == EACCES && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0
             && S_ISREG(named.st_mode);
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
@@ -84,27 +92,70 @@ pid_t hiddenOwner(const char* name, Kind& kind)
     return 0;
 }
 
-// Journals first: undoing one puts its backups back in place. A backup left
-// after that is one whose commit finished before its process died.
-void removeAbandonedTemporaries(const std::string& folder)
+bool abandoned(const std::string& path)
 {
+    Kind kind{};
+    const std::string name = path.substr(path.rfind('/') + 1);
+    const pid_t owner = hiddenOwner(name.c_str(), kind);
+    if (owner == 0 || processRuns(owner))
+        return false;
+    struct stat st {};
+    return (::lstat(path.c_str(), &st) != 0 && errno == ENOENT) || unlocked(AT_FDCWD, path.c_str());
+}
+
+unsigned long ourBackupsOf(const std::string& folder, const struct stat& file)
+{
+    unsigned long count = 0;
+    DIR* listing = ::opendir(folder.c_str());
+    if (!listing)
+        return 0;
+    const int fd = ::dirfd(listing);
+    Kind kind{};
+    struct stat st {};
+    while (const dirent* entry = ::readdir(listing))
+        if (hiddenOwner(entry->d_name, kind) != 0 && kind == Kind::Backup
+            && ::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_ino == file.st_ino
+            && st.st_dev == file.st_dev && st.st_uid == ::geteuid())
+            ++count;
+    ::closedir(listing);
+    return count;
+}
+
+void notify(const std::string& line)
+{
+    std::lock_guard<std::mutex> lock(noticeMutex);
+    if (noticeHandler)
+        noticeHandler(line);
+}
+
+// Journals first: undoing one puts its backups back in place. A backup left
+// after that is one whose commit finished before its process died. Only
+// this user's files are ever removed: in a shared folder, another user's
+// hidden files are theirs to tidy.
+bool removeAbandonedTemporaries(const std::string& folder, std::string& why)
+{
+    FolderLock lock;
+    if (!lock.lock(folder, why))
+        return false;
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return;
+        return true;
     DIR* listing = ::fdopendir(fd);
     if (!listing) {
         ::close(fd);
-        return;
+        return true;
     }
     std::vector<std::string> names;
     while (const dirent* entry = ::readdir(listing))
         if (entry->d_name[0] == '.')
             names.emplace_back(entry->d_name);
     std::set<pid_t> journalsLeft;  // of batches still under way
+    std::vector<std::string> notices;
     for (int pass = 0; pass < 2; ++pass)
         for (const std::string& name : names) {
             Kind kind{};
             const pid_t owner = hiddenOwner(name.c_str(), kind);
+            struct stat st {};
             if (owner == 0 || (pass == 0) != (kind == Kind::Journal))
                 continue;
             if (processRuns(owner) || !unlocked(fd, name.c_str())) {
@@ -112,13 +163,19 @@ void removeAbandonedTemporaries(const std::string& folder)
                     journalsLeft.insert(owner);
                 continue;
             }
+            if (::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_uid != ::geteuid())
+                continue;
             if (kind == Kind::Journal) {
-                if (!undoJournal(folder + "/" + name))
+                if (!recoverJournal(folder + "/" + name, notices))
                     journalsLeft.insert(owner);
-            } else if (kind == Kind::Temporary || journalsLeft.count(owner) == 0)
+            } else if (kind == Kind::Temporary || journalsLeft.count(owner) == 0) {
                 (void)::unlinkat(fd, name.c_str(), 0);
+            }
         }
     ::closedir(listing);
+    for (const std::string& line : notices)
+        notify(line);
+    return true;
 }
 
 void allowUnnamedTemporaries(bool allowed)
@@ -137,7 +194,14 @@ namespace storage {
 
 void removeAbandonedSaves(const std::string& folder)
 {
-    detail::removeAbandonedTemporaries(folder);
+    std::string busy;
+    (void)detail::removeAbandonedTemporaries(folder, busy);
+}
+
+void setNoticeHandler(std::function<void(const std::string&)> handler)
+{
+    std::lock_guard<std::mutex> lock(detail::noticeMutex);
+    detail::noticeHandler = std::move(handler);
 }
 
 }  // namespace storage

@@ -20,12 +20,13 @@ namespace {
 
 using storage::test::folderSnapshot;
 
-// cerebrix-cli started in `dir` with stdout to `out` (outside the folder).
-pid_t start(const Scratch& dir, const std::vector<std::string>& args, const std::string& out)
+// cerebrix-cli started in `dir` with stdout to `out` (outside the folder),
+// or to the descriptor `outFd` when given.
+pid_t start(const Scratch& dir, const std::vector<std::string>& args, const std::string& out, int outFd = -1)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int fd = outFd >= 0 ? outFd : ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open((dir.path + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd < 0 || err < 0 || ::dup2(fd, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(dir.path.c_str()) != 0)
             _exit(127);
@@ -130,6 +131,44 @@ TEST(CliOutputs, DashIsStandardOutput)
         const std::string err = slurp(dir.path + ".err");
         EXPECT_NE(err.find("No space left on device"), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+}
+
+// Standard output that fails (a full disk, a pipe whose reader has gone):
+// status 1, one line, and the brain file not written, as the results are
+// printed before it is put in place.
+TEST(CliOutputs, AFailingStdoutIsARefusalBeforeAnyFileChanges)
+{
+    Scratch dir;
+    prepare(dir);
+    putPicture(dir, "img.png");
+    const struct {
+        std::vector<std::string> command;
+        bool closedPipe;  // else a full disk
+        const char* reason;
+    } cases[] = {
+        {{"generate", "a.brain", "-n", "1", "-o", "t.brain"}, false, "No space left on device"},
+        {{"new", "--size", "6", "--from-image", "img.png", "-o", "t.brain"}, false, "No space left on device"},
+        {{"generate", "a.brain", "-n", "3", "--every", "-o", "t.brain"}, true, "Broken pipe"},
+        {{"new", "--size", "200", "-o", "-"}, true, "Broken pipe"},
+        {{"render", "a.brain", "--layer", "2", "-o", "-"}, true, "Broken pipe"},
+    };
+    const auto before = folderSnapshot(dir.path);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command[0] + (c.closedPipe ? " into a closed pipe" : " onto a full disk"));
+        int ends[2] = {-1, -1};
+        if (c.closedPipe) {
+            ASSERT_EQ(::pipe(ends), 0);
+            ::close(ends[0]);
+        }
+        const pid_t pid = start(dir, c.command, "/dev/full", ends[1]);
+        if (c.closedPipe)
+            ::close(ends[1]);
+        EXPECT_EQ(finish(pid), 1);
+        const std::string err = slurp(dir.path + ".err");
+        EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(folderSnapshot(dir.path), before);
     }
 }
 

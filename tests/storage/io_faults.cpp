@@ -213,6 +213,24 @@ int link(const char* from, const char* to)
     return strikes("link", to) ? -1 : realLink(from, to);
 }
 
+int unlink(const char* path)
+{
+    static const auto realUnlink = real<int (*)(const char*)>("unlink");
+    return strikes("unlink", path) ? -1 : realUnlink(path);
+}
+
+int unlinkat(int dirfd, const char* path, int flags)
+{
+    static const auto realUnlink = real<int (*)(int, const char*, int)>("unlinkat");
+    return strikes("unlink", path) ? -1 : realUnlink(dirfd, path, flags);
+}
+
+int ftruncate(int fd, off_t length)
+{
+    static const auto realTruncate = real<int (*)(int, off_t)>("ftruncate");
+    return strikes("ftruncate", fdPath(fd)) ? -1 : realTruncate(fd, length);
+}
+
 int rename(const char* from, const char* to)
 {
     static const auto realRename = real<int (*)(const char*, const char*)>("rename");

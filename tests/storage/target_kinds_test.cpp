@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <memory>
 
 #include "storage/output_file.h"
 #include "tests/storage/brain_file_test_util.h"
@@ -131,7 +132,9 @@ TEST(OneWriter, NamesUpToTheSystemLimit)
 
 // A journal left by a killed commit is followed only within its own folder
 // and only when it is this user's: one planted in a shared folder must not
-// have our files renamed or removed.
+// have our files renamed or removed. Even our own puts nothing over a file
+// it cannot prove it placed (the old version goes beside it instead), and
+// where the old version is gone the file stays, with one line saying so.
 TEST(OneWriter, AJournalIsFollowedOnlyInItsFolderAndForItsUser)
 {
     const pid_t dead = ::fork();
@@ -139,31 +142,101 @@ TEST(OneWriter, AJournalIsFollowedOnlyInItsFolderAndForItsUser)
         _exit(0);
     ::waitpid(dead, nullptr, 0);
     const std::string id = ".cerebrix-save-" + std::to_string(dead), backup = id + "-1.old";
+    std::vector<std::string> notices;
+    setNoticeHandler([&](const std::string& line) { notices.push_back(line); });
+    const std::shared_ptr<void> quiet(nullptr, [](void*) { setNoticeHandler({}); });
     const struct {
         const char* what;
         std::string target;
         bool othersJournal;
+        bool proven;      // the journal names the victim as the file it placed
+        bool backupGone;  // the hidden old version was removed after the kill
         const char* victimAfter;
+        bool keptBeside, told;
     } cases[] = {
-        {"own journal", "victim", false, "kept aside"},
-        {"names outside the folder", "../victim", false, "mine"},
-        {"another user's journal", "victim", true, "mine"},
+        {"own journal", "victim", false, false, false, "mine", true, true},
+        {"own journal, the file it placed", "victim", false, true, false, "kept aside", false, false},
+        {"own journal, the old version gone", "victim", false, true, true, "mine", false, true},
+        {"names outside the folder", "../victim", false, true, false, "mine", false, false},
+        {"another user's journal", "victim", true, true, false, "mine", false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScratchDir dir;
+        notices.clear();
         fs::create_directory(dir.file("sub"));
         std::ofstream(dir.file("victim")) << "mine";
         std::ofstream(dir.file("sub/victim")) << "mine";
-        std::ofstream(dir.file("sub/" + backup)) << "kept aside";
-        std::ofstream(dir.file("sub/" + id + "-2.journal"), std::ios::binary)
-            << std::string("cerebrix batch journal\n") + c.target + '\0' + backup + '\0' + "0" + '\0';
-        if (c.othersJournal && (::geteuid() != 0 || ::chown(dir.file("sub/" + id + "-2.journal").c_str(), 65534, 65534) != 0))
+        if (!c.backupGone)
+            std::ofstream(dir.file("sub/" + backup)) << "kept aside";
+        struct stat v {}, b {};
+        ::stat(dir.file("sub/victim").c_str(), &v);
+        ::stat(dir.file("sub/" + backup).c_str(), &b);
+        const std::string who = std::to_string(v.st_dev) + " " + std::to_string(v.st_ino) + " "
+            + std::to_string(v.st_size) + " " + std::to_string(v.st_mtim.tv_sec) + " "
+            + std::to_string(v.st_mtim.tv_nsec) + " " + std::to_string(b.st_dev) + " " + std::to_string(b.st_ino);
+        const std::string journal = dir.file("sub/" + id + "-2.journal");
+        std::ofstream(journal, std::ios::binary)
+            << (c.proven ? std::string("cerebrix batch journal 2\n") + '\0' + "0" + '\0' + c.target + '\0' + backup
+                               + '\0' + who + '\0'
+                         : std::string("cerebrix batch journal\n") + c.target + '\0' + backup + '\0' + "0" + '\0');
+        if (c.othersJournal && (::geteuid() != 0 || ::chown(journal.c_str(), 65534, 65534) != 0))
             continue;
         removeAbandonedSaves(dir.file("sub"));
         EXPECT_EQ(slurp(dir.file("victim")), "mine");
         EXPECT_EQ(slurp(dir.file("sub/victim")), c.victimAfter);
-        EXPECT_EQ(fs::exists(dir.file("sub/" + id + "-2.journal")), c.othersJournal);
+        EXPECT_EQ(fs::exists(dir.file("sub/victim.old")), c.keptBeside);
+        EXPECT_EQ(fs::exists(journal), c.othersJournal);
+        EXPECT_EQ(notices.size(), c.told ? 1u : 0u);
+    }
+}
+
+// Two batches and a single save to the same names at once, round after
+// round: each commit waits for the folder, none takes the other's backups
+// for strangers' hard links, and the pictures are all of one batch (the
+// single save's picture being whichever came last).
+TEST(OneWriter, ConcurrentBatchesAndASaveLeaveOneWholeSet)
+{
+    ScratchDir dir;
+    constexpr int kPictures = 16, kRounds = 50;
+    const auto name = [&](int k) { return dir.file("p" + std::to_string(k) + ".png"); };
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        std::vector<pid_t> children;
+        for (const char* writer : {"A", "B", "C"}) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::close(go[1]);
+                char start = 0;
+                if (::read(go[0], &start, 1) < 0)
+                    _exit(2);
+                if (*writer == 'C')
+                    _exit(writeFile(name(7), "C").ok ? 0 : 1);
+                FileBatch batch(WriteOptions{false});
+                bool ok = true;
+                for (int k = 1; k <= kPictures && ok; ++k)
+                    ok = batch.put(name(k), std::string(writer) + " " + std::to_string(k)).ok;
+                _exit(ok && batch.commit().ok ? 0 : 1);
+            }
+            children.push_back(child);
+        }
+        ::close(go[0]);
+        ::close(go[1]);  // all start at once
+        for (const pid_t child : children) {
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer was refused";
+        }
+        const std::string winner = slurp(name(1)).substr(0, 1);
+        for (int k = 2; k <= kPictures; ++k)
+            if (k != 7) {
+                EXPECT_EQ(slurp(name(k)), winner + " " + std::to_string(k));
+            }
+        const std::string seventh = slurp(name(7));
+        EXPECT_TRUE(seventh == "C" || seventh == winner + " 7") << seventh;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), kPictures);
     }
 }
 
