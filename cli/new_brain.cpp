@@ -6,6 +6,7 @@
 #include "brain/canvases.h"
 #include "brain/sampling.h"
 #include "commands.h"
+#include "json_results.h"
 #include "input_files.h"
 #include "output_path.h"
 #include "platform/image_file.h"
@@ -83,7 +84,10 @@ int newCommand(const Arguments& args)
     if (imagePath)
         apex = growFromImage(*brain.cells, image);
     saveBrain(out, brain);
-    if (apex)
+    // A fresh brain has run no generation: JSON says so with generation 0.
+    if (args.has("json"))
+        report(out, apex ? generationJson(out, 1, *apex) : generationJson(out, 0, storedApex(*brain.cells)));
+    else if (apex)
         report(out, "generation 1: apex " + describeApex(*apex) + "\n");
     return 0;
 }
