@@ -6,6 +6,7 @@ import json
 import subprocess
 
 import numpy as np
+import pytest
 
 import cerebrix
 from conftest import CLI, write_png
@@ -51,3 +52,16 @@ def test_generate_and_new_give_their_results_as_json_lines(tmp_path):
 
     status, out, _ = run("new", "--size", 4, "-o", tmp_path / "c.brain", "--json")
     assert (status, json.loads(out)["generation"]) == (0, 0)
+
+
+@pytest.mark.parametrize("suffix, options", [("webp", {"lossless": True}), ("tiff", {}), ("ppm", {})])
+def test_new_reads_the_formats_the_completions_offer(tmp_path, suffix, options):
+    image = pytest.importorskip("PIL.Image")
+    picture = np.random.default_rng(5).integers(0, 256, size=(10, 10, 3), dtype=np.uint8)
+    image.fromarray(picture).save(tmp_path / f"p.{suffix}", **options)
+    status, _, err = run("new", "--size", 10, "--from-image", tmp_path / f"p.{suffix}", "-o", tmp_path / "a.brain")
+    assert status == 0, err
+    brain = cerebrix.Brain(10)
+    brain.paint(picture)
+    brain.generate()
+    assert cerebrix.load(tmp_path / "a.brain") == brain
