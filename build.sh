@@ -23,10 +23,11 @@ Missing Debian packages are installed as root, or through sudo.
 USAGE
 }
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-wayland libgl-dev libx11-dev
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-wayland qt6-image-formats-plugins libgl-dev libx11-dev
           libgtest-dev libbenchmark-dev xvfb xauth xfonts-base clang libclang-rt-14-dev
           dpkg-dev lintian desktop-file-utils appstream groff-base shared-mime-info libxtst6 libxtst-dev zsh fish
-          pybind11-dev python3 python3-dev python3-numpy python3-pytest)
+          pybind11-dev python3 python3-dev python3-numpy python3-pytest python3-venv python3-mypy
+          python3-distributed jupyter-nbconvert python3-ipykernel python3-matplotlib)
 
 # Runs a command as root: directly, or through sudo, or not at all.
 as_root() {

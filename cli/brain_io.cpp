@@ -13,7 +13,12 @@ storage::LoadedBrain loadBrain(const Arguments& args, long long* length)
         throw UsageError("a brain file to read is required");
     if (args.words.size() > 1)
         throw UsageError("one brain file only; '" + args.words[1] + "' is one too many");
-    const InputFile input(args.words[0], "Cannot load");
+    return loadBrainFile(args.words[0], length);
+}
+
+storage::LoadedBrain loadBrainFile(const std::string& name, long long* length)
+{
+    const InputFile input(name, "Cannot load");
     if (length)
         *length = input.length();
     storage::LoadedBrain brain;

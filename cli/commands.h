@@ -19,6 +19,8 @@ int newCommand(const Arguments& args);
 // reads standard input. `length`, when given, gets the input's length in
 // bytes, or -1 when it is not known beforehand (a pipe).
 storage::LoadedBrain loadBrain(const Arguments& args, long long* length = nullptr);
+// The same for the file `name` ("-": standard input).
+storage::LoadedBrain loadBrainFile(const std::string& name, long long* length = nullptr);
 // With the Save panel's writer: complete, or the old file untouched.
 // `result`, a line for the user, is printed before a file is replaced, so
 // that one that cannot be printed leaves the file as it was; with "-" it

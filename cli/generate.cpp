@@ -2,6 +2,7 @@
 #include <climits>
 
 #include "commands.h"
+#include "json_results.h"
 #include "output_path.h"
 #include "progress.h"
 
@@ -19,6 +20,10 @@ int generateCommand(const Arguments& args)
     storage::LoadedBrain brain = loadBrain(args);
 
     const bool every = args.has("every");
+    const auto result = [&](int k, const brain::Apex& apex) {
+        return args.has("json") ? generationJson(out, k, apex)
+                                : "generation " + std::to_string(k) + ": apex " + describeApex(apex) + "\n";
+    };
     brain::Apex apex;
     {
         Progress progress("generating", count);
@@ -27,11 +32,11 @@ int generateCommand(const Arguments& args)
             apex = brain::generate(*brain.cells);
             // Each line as it comes, for a reader that follows the run.
             if (every)
-                report(out, "generation " + std::to_string(k) + ": apex " + describeApex(apex) + "\n", true);
+                report(out, result(int(k), apex), true);
             progress.update(long(k));
         }
     }
-    saveBrain(out, brain, every ? "" : "generation " + std::to_string(count) + ": apex " + describeApex(apex) + "\n");
+    saveBrain(out, brain, every ? "" : result(count, apex));
     return 0;
 }
 

@@ -1,7 +1,9 @@
-// info: what a brain file holds, as text or as one JSON object.
+// info: what brain files hold, as text or as one JSON object per file.
+#include <cstdio>
 #include <string>
 
 #include "commands.h"
+#include "json_results.h"
 #include "platform/json_text.h"
 #include "standard_streams.h"
 #include "text_escape.h"
@@ -16,26 +18,17 @@ std::string signedStep(int step)
     return out;
 }
 
-platform::JsonObject jsonColour(int r, int g, int b)
-{
-    platform::JsonObject out;
-    out.number("red", r).number("green", g).number("blue", b);
-    return out;
-}
-
-}  // namespace
-
-int infoCommand(const Arguments& args)
+// One file's facts, as text or as one JSON line.
+std::string describeFile(const std::string& name, bool asJson)
 {
     long long length = -1;
-    const storage::LoadedBrain brain = loadBrain(args, &length);
-    const std::string& name = args.words[0];
+    const storage::LoadedBrain brain = loadBrainFile(name, &length);
     const storage::BrainHeader& h = brain.header;
     const brain::Apex apex = storedApex(*brain.cells);
     const unsigned long long cells = brain::sizeOfBrain(h.dimX);
 
     std::string out;
-    if (args.has("json")) {
+    if (asJson) {
         platform::JsonObject mover;
         mover.number("x", h.moverX).number("y", h.moverY).number("stepX", h.moverStepX).number("stepY", h.moverStepY);
         platform::JsonObject json;
@@ -62,8 +55,31 @@ int infoCommand(const Arguments& args)
             + signedStep(h.moverStepX) + "," + signedStep(h.moverStepY) + "\n"
             + "apex: " + describeApex(apex) + "\n";
     }
-    printOut(out);
-    return 0;
+    return out;
+}
+
+}  // namespace
+
+// Every file in turn: one that is refused is reported on stderr and the
+// others still print, and the status says that one was refused.
+int infoCommand(const Arguments& args)
+{
+    if (args.words.empty())
+        throw UsageError("a brain file to read is required");
+    const bool json = args.has("json");
+    int status = 0;
+    for (std::size_t i = 0; i < args.words.size(); ++i) {
+        try {
+            const std::string text = describeFile(args.words[i], json);
+            if (i > 0 && !json)
+                printOut("\n");  // text blocks apart by an empty line
+            printOut(text);
+        } catch (const Refusal& e) {
+            std::fprintf(stderr, "cerebrix-cli info: %s\n", printable(e.what()).c_str());
+            status = 1;
+        }
+    }
+    return status;
 }
 
 }  // namespace cli

@@ -35,16 +35,18 @@ const std::vector<Command>& commandTable()
 {
     static const std::vector<Command> table = {
         {"info", "print what a brain file holds",
-         "Usage: cerebrix-cli info FILE [--json]\n"
+         "Usage: cerebrix-cli info FILE... [--json]\n"
          "\n"
-         "Reads FILE whole, as the Load panel does, and prints its size, drawing\n"
+         "Reads each FILE whole, as the Load panel does, and prints its size, drawing\n"
          "colour, maze-mover position and direction, the apex cell as stored, and\n"
-         "the file's length in bytes. FILE - is standard input.\n"
+         "the file's length in bytes. FILE - is standard input. A file that is\n"
+         "refused is reported on stderr and the others still print; the status\n"
+         "is then 1.\n"
          "\n"
-         "  --json        print the same as one JSON object\n",
+         "  --json        print the same as one JSON object per file, one per line\n",
          {{"json", 0, false}}, infoCommand},
         {"generate", "run generations and save the result",
-         "Usage: cerebrix-cli generate FILE -n K -o OUT [--every]\n"
+         "Usage: cerebrix-cli generate FILE -n K -o OUT [--every] [--json]\n"
          "\n"
          "Runs K generations on the cells as FILE holds them (nothing is sampled:\n"
          "the input layer is what the file holds), saves the brain to OUT as the\n"
@@ -54,8 +56,11 @@ const std::vector<Command>& commandTable()
          "  -n, --generations K   how many generations to run (at least 1)\n"
          "  -o, --output OUT      the brain file to write (may be FILE itself);\n"
          "                        - writes it to standard output\n"
-         "  --every               print the apex after every generation\n",
-         {{"generations", 'n', true}, {"output", 'o', true}, {"every", 0, false}}, generateCommand},
+         "  --every               print the apex after every generation\n"
+         "  --json                print each apex as one JSON object per line:\n"
+         "                        file, generation, apex {red, green, blue}, output\n",
+         {{"generations", 'n', true}, {"output", 'o', true}, {"every", 0, false}, {"json", 0, false}},
+         generateCommand},
         {"render", "write layers as pictures",
          "Usage: cerebrix-cli render FILE --layer L -o OUT.png [--scale S]\n"
          "       cerebrix-cli render FILE --layer all -o PATTERN [--scale S]\n"
@@ -73,7 +78,7 @@ const std::vector<Command>& commandTable()
          "  --scale S            draw each cell as an S x S block of pixels (default 1)\n",
          {{"layer", 0, true}, {"output", 'o', true}, {"scale", 0, true}}, renderCommand},
         {"new", "make a fresh brain, or grow one from an image",
-         "Usage: cerebrix-cli new --size N -o OUT [--from-image IMG] [--colour R,G,B]\n"
+         "Usage: cerebrix-cli new --size N -o OUT [--from-image IMG] [--colour R,G,B] [--json]\n"
          "\n"
          "Writes a fresh brain of size N as the window makes one at start: every\n"
          "cell 0, the maze-mover at 0,0 moving +1,+1, drawing colour 128,128,128.\n"
@@ -85,8 +90,11 @@ const std::vector<Command>& commandTable()
          "  --from-image IMG     an image at least N x N pixels (PNG, JPEG, BMP, ...),\n"
          "                       turned as its EXIF orientation says; - reads it\n"
          "                       from standard input\n"
-         "  --colour R,G,B       the drawing colour to store, each 0..255\n",
-         {{"size", 0, true}, {"output", 'o', true}, {"from-image", 0, true}, {"colour", 0, true}}, newCommand},
+         "  --colour R,G,B       the drawing colour to store, each 0..255\n"
+         "  --json               print the result as one JSON object: file, generation\n"
+         "                       (1 with an image, else 0), apex {red, green, blue}, output\n",
+         {{"size", 0, true}, {"output", 'o', true}, {"from-image", 0, true}, {"colour", 0, true}, {"json", 0, false}},
+         newCommand},
     };
     return table;
 }
@@ -111,7 +119,8 @@ void printProgramHelp()
     }
     text +=
         "\n"
-        "cerebrix-cli COMMAND --help tells more about each; --version (-V) the version.\n"
+        "cerebrix-cli help COMMAND (or COMMAND --help) tells more about each;\n"
+        "--version (-V) the version.\n"
         "Exit status: 0 done, 1 refused (nothing written), 2 wrong usage.\n";
     printOut(text);
 }
@@ -143,6 +152,23 @@ int runCommand(const Command& command, const std::vector<std::string>& rest)
     }
 }
 
+// cerebrix-cli help COMMAND: that command's help, as COMMAND --help.
+int helpOn(const std::string& name, std::size_t words)
+{
+    if (words > 2) {
+        std::fprintf(stderr, "cerebrix-cli help: one command only (see cerebrix-cli --help)\n");
+        return 2;
+    }
+    for (const Command& c : commandTable())
+        if (name == c.name) {
+            printOut(c.help);
+            return 0;
+        }
+    std::fprintf(stderr, "cerebrix-cli help: unknown command '%s' (see cerebrix-cli --help)\n",
+                 printable(name).c_str());
+    return 2;
+}
+
 int run(const std::vector<std::string>& args)
 {
     if (args.empty()) {
@@ -152,6 +178,8 @@ int run(const std::vector<std::string>& args)
     }
     const std::string& first = args[0];
     try {
+        if (first == "help" && args.size() > 1)
+            return helpOn(args[1], args.size());
         if (first == "--help" || first == "-h" || first == "help") {
             printProgramHelp();
             return 0;

@@ -6,6 +6,7 @@
 #include "brain/canvases.h"
 #include "brain/sampling.h"
 #include "commands.h"
+#include "json_results.h"
 #include "input_files.h"
 #include "output_path.h"
 #include "platform/image_file.h"
@@ -82,7 +83,13 @@ int newCommand(const Arguments& args)
     std::optional<brain::Apex> apex;
     if (imagePath)
         apex = growFromImage(*brain.cells, image);
-    saveBrain(out, brain, apex ? "generation 1: apex " + describeApex(*apex) + "\n" : "");
+    // A fresh brain has run no generation: JSON says so with generation 0.
+    std::string result;
+    if (args.has("json"))
+        result = apex ? generationJson(out, 1, *apex) : generationJson(out, 0, storedApex(*brain.cells));
+    else if (apex)
+        result = "generation 1: apex " + describeApex(*apex) + "\n";
+    saveBrain(out, brain, result);
     return 0;
 }
 

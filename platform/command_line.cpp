@@ -53,7 +53,8 @@ void describeOptions(QCommandLineParser& parser)
     parser.setApplicationDescription("Paint a picture, grow a brain of coloured cells from it.");
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
-    parser.addVersionOption();
+    // -V as cerebrix-cli and GNU programs spell it (Qt's own option is -v).
+    parser.addOption(QCommandLineOption({"V", "version"}, "Displays version information."));
     parser.addPositionalArgument("file", "A brain file (.brain) to open.", "[file]");
     // The toolkit's own options, taken up by it later: accepted, listed by --help-all only.
     for (QCommandLineOption o : {platformOption, QCommandLineOption("display", "", "display"),

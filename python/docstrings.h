@@ -16,9 +16,9 @@ cerebrix-cli count them: 1 is the input layer, N the apex. Indices into
 to_array() are zero-based: a[:, 0] is the input layer.
 
 Errors: ValueError for a refused file or argument, OSError (its subclasses
-FileNotFoundError, PermissionError...) for what the system refused,
-MemoryError when a brain does not fit in memory; each with the reader's or
-writer's own message.
+FileNotFoundError, PermissionError...) with the name in filename for what
+the system refused, MemoryError when a brain does not fit in memory; each
+with the reader's or writer's own message, names shortened in the middle.
 
     >>> import cerebrix
     >>> b = cerebrix.Brain(10)
@@ -64,29 +64,19 @@ A copy of every cell the brain's file holds, as a (3, N, N, N) uint8 array
 indexed [channel, z, y, x], zero-based: a[:, 0] is the input layer, and the
 cells outside each layer's square (x < z or y < z) are included.)";
 
-constexpr const char* kPaintDoc = R"(paint(image) -> None
-
-An (N, N, 3) uint8 array indexed [y, x, channel] becomes the input layer,
-as sampling the window's canvases painted with those pixels would make it.
-The layers above keep their values until the next generate(). Any strides
-are accepted (a view of a layer, a slice). ValueError, saying what was
-expected, for any other shape or dtype.)";
-
-constexpr const char* kGenerateDoc = R"(generate(k=1) -> tuple[int, int, int]
+constexpr const char* kGenerateDoc = R"(generate(k=1, *, progress=None) -> tuple[int, int, int]
 
 Runs k generations with the window's engine on the cells as they are (the
 input layer is not sampled again) and returns the apex (red, green, blue)
 after the last one; k = 0 returns the apex cell as it stands. Each
 generation adds into what the last left, so the same input gives a
-different brain every time. Releases the GIL.)";
+different brain every time.
 
-constexpr const char* kSaveDoc = R"(save(path) -> None
-
-Writes the brain as a .brain file with the window's one writer: the whole
-file takes the old one's place, or on failure the old one is untouched and
-nothing is left behind. path is a str or an os.PathLike; no extension is
-added. ValueError for what the writer refuses, OSError for what the system
-refuses (a missing folder, a read-only target...). Releases the GIL.)";
+The GIL is released in turns of about 50 ms; between turns Ctrl-C (a
+notebook's "Interrupt kernel") raises KeyboardInterrupt, with the brain
+left after a whole generation. progress, when given, is called as
+progress(done, k) between turns, at most every 100 ms and never once the
+run is over; an exception it raises stops the run the same way.)";
 
 constexpr const char* kRenderDoc = R"(render(layer=1, scale=1) -> numpy.ndarray
 
@@ -95,14 +85,5 @@ The grid as the window shows layer number layer (1 is the input layer): an
 cells left of or above the layer's square white. Pixel for pixel the
 picture `cerebrix-cli render --layer L --scale S` writes. ValueError for
 a layer outside 1..N or a scale outside 1..16384 // N.)";
-
-constexpr const char* kLoadDoc = R"(load(path) -> Brain
-
-Reads a .brain file with the window's Load panel reader: the whole file is
-read and checked, and either a complete brain comes back or nothing does.
-path is a str or an os.PathLike. ValueError with the reader's message for a
-file it refuses, OSError for what the system refuses (FileNotFoundError,
-PermissionError...), MemoryError when the brain does not fit. Releases the
-GIL.)";
 
 }  // namespace

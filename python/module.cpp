@@ -1,37 +1,81 @@
-// The Python module `cerebrix`: ScriptBrain with its cells as NumPy arrays.
-// NumPy is imported only when an array is first made, so `import cerebrix`
-// works without it.
+// The compiled half of the Python package `cerebrix`: ScriptBrain with its
+// cells as NumPy arrays. What is easier said in Python (file objects,
+// pictures of any dtype, pickling) is in cerebrix/__init__.py. NumPy is
+// imported only when an array is first made.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
-#include <pybind11/stl/filesystem.h>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "docstrings.h"
 #include "platform/image_file.h"
 #include "script_brain.h"
 #include "storage/output_file.h"
+#include "storage/shortened_names.h"
 
 namespace py = pybind11;
 using script::ScriptBrain;
 
 namespace {
 
+// Names in messages keep this many characters: a traceback's line shows
+// the start and the extension of any real name, and a file's contents
+// passed where a name belongs do not fill the screen.
+constexpr std::size_t kNameKept = 160;
+// Longer than this, a name cannot be a file's (PATH_MAX): filename gets the
+// shortened name too, since printing an OSError prints its filename.
+constexpr std::size_t kLongestPath = 4096;
+
+// The name and its folder, as the reader's and writer's messages quote them.
+std::vector<std::string> namesIn(const std::string& name)
+{
+    std::vector<std::string> names{name};
+    if (const std::size_t slash = name.rfind('/'); slash != std::string::npos && slash > 0)
+        names.push_back(name.substr(0, slash));
+    return names;
+}
+
+// Bytes from the system (a name, a message holding one) as Python spells
+// them, undecodable bytes kept by surrogateescape, so that os.fsencode
+// gives the same bytes back.
+py::object fsDecoded(const std::string& bytes)
+{
+    PyObject* text = PyUnicode_DecodeFSDefaultAndSize(bytes.data(), py::ssize_t(bytes.size()));
+    if (!text)
+        throw py::error_already_set();
+    return py::reinterpret_steal<py::object>(text);
+}
+
 // A refused file is a ValueError; what the system refused is an OSError of
-// the matching kind (FileNotFoundError, PermissionError...), and a lack of
-// memory a MemoryError; each carries the reader's or the writer's message.
+// the matching kind (FileNotFoundError, PermissionError...) with the name in
+// filename, and a lack of memory a MemoryError; each carries the reader's or
+// the writer's message.
 void raiseRefusal(const script::Refusal& refusal)
 {
+    const std::string message = storage::withNamesShortened(refusal.what(), namesIn(refusal.name), kNameKept);
     if (refusal.systemError == ENOMEM) {
-        PyErr_SetString(PyExc_MemoryError, refusal.what());
+        PyErr_SetObject(PyExc_MemoryError, fsDecoded(message).ptr());
     } else if (refusal.systemError != 0) {
-        const py::tuple args = py::make_tuple(refusal.systemError, refusal.what());
+        // OSError(errno, message, filename) makes the subclass that errno names.
+        const std::string& name = refusal.name;
+        py::object filename = py::none();
+        if (!name.empty())
+            filename = fsDecoded(name.size() > kLongestPath ? storage::shortenedInMiddle(name, kNameKept) : name);
+        // Python prints ": 'filename'" after the message: no full stop before it.
+        std::string bare = message;
+        if (!name.empty() && !bare.empty() && bare.back() == '.')
+            bare.pop_back();
+        const py::tuple args = py::make_tuple(refusal.systemError, fsDecoded(bare), filename);
         PyErr_SetObject(PyExc_OSError, args.ptr());
     } else {
-        PyErr_SetString(PyExc_ValueError, refusal.what());
+        PyErr_SetObject(PyExc_ValueError, fsDecoded(message).ptr());
     }
 }
 
@@ -52,6 +96,7 @@ std::string describe(const py::array& a)
     return shape + (a.ndim() == 1 ? ",)" : ")") + " " + std::string(py::str(a.dtype()));
 }
 
+// Python's paint() brings any picture to this: (N, N, 3) uint8, any strides.
 void paint(ScriptBrain& brain, const py::array& image)
 {
     const py::ssize_t n = brain.size();
@@ -64,6 +109,21 @@ void paint(ScriptBrain& brain, const py::array& image)
                                 image.strides(2)};
     const py::gil_scoped_release unlocked;
     brain.paint(pixels);
+}
+
+// Python's from_array() brings the cells to this: (3, N, N, N) uint8, packed.
+void setCells(ScriptBrain& brain, const py::array& cells)
+{
+    const py::ssize_t n = brain.size();
+    const bool fits = cells.ndim() == 4 && cells.shape(0) == 3 && cells.shape(1) == n && cells.shape(2) == n
+        && cells.shape(3) == n && py::isinstance<py::array_t<std::uint8_t>>(cells)
+        && (cells.flags() & py::array::c_style) != 0;
+    if (!fits)
+        throw py::value_error("the cells must be a packed (3, " + std::to_string(n) + ", " + std::to_string(n) + ", "
+                              + std::to_string(n) + ") uint8 array, not a " + describe(cells) + " array");
+    const auto* data = static_cast<const std::uint8_t*>(cells.data());
+    const py::gil_scoped_release unlocked;
+    brain.setCells(data);
 }
 
 py::array layerView(py::object self, int layer)
@@ -108,14 +168,51 @@ py::tuple apexTuple(const brain::Apex& apex)
     return py::make_tuple(apex.red, apex.green, apex.blue);
 }
 
+// Generations in turns of about 50 ms without the GIL; between turns, at a
+// whole generation, Ctrl-C (or any signal handler's exception) stops the
+// run, and the progress callback is told how far it got.
+py::tuple generate(ScriptBrain& brain, std::int64_t k, const py::object& progress)
+{
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kTurn = std::chrono::milliseconds(50), kReportEvery = std::chrono::milliseconds(100);
+    if (k < 0)
+        throw py::value_error("the number of generations must be 0 or more, not " + std::to_string(k));
+    if (k == 0)
+        return apexTuple(brain.apex());
+    brain::Apex apex;
+    Clock::time_point reported = Clock::now();
+    for (std::int64_t done = 0; done < k;) {
+        {
+            const py::gil_scoped_release unlocked;
+            done += brain.generateUntil(k - done, Clock::now() + kTurn, apex);
+        }
+        if (PyErr_CheckSignals() != 0)
+            throw py::error_already_set();
+        if (done < k && !progress.is_none() && Clock::now() - reported >= kReportEvery) {
+            progress(done, k);
+            reported = Clock::now();
+        }
+    }
+    return apexTuple(apex);
+}
+
+std::unique_ptr<ScriptBrain> loadText(const py::bytes& data, const py::bytes& name)
+{
+    const std::string_view text = data;  // data lives while the call does
+    const std::string forMessages = name;
+    const py::gil_scoped_release unlocked;
+    return ScriptBrain::loadText(text.data(), text.size(), forMessages);
+}
+
 }  // namespace
 
-PYBIND11_MODULE(cerebrix, m)
+PYBIND11_MODULE(_cerebrix, m)
 {
     m.doc() = kModuleDoc;
     // What the writer had to leave as it was after a write cut short: one
     // line on the process's stderr, as the programs say it.
     storage::setNoticeHandler([](const std::string& notice) { std::fprintf(stderr, "cerebrix: %s\n", notice.c_str()); });
+    m.attr("__version__") = CEREBRIX_VERSION;
     py::register_exception_translator([](std::exception_ptr p) {
         try {
             if (p)
@@ -150,21 +247,11 @@ PYBIND11_MODULE(cerebrix, m)
             kMoverDoc)
         .def("layer", &layerView, py::arg("layer"), kLayerDoc)
         .def("to_array", &toArray, kToArrayDoc)
-        .def("paint", &paint, py::arg("image"), kPaintDoc)
-        .def(
-            "generate",
-            [](ScriptBrain& b, int k) {
-                if (k < 0)
-                    throw py::value_error("the number of generations must be 0 or more, not " + std::to_string(k));
-                brain::Apex apex;
-                {
-                    const py::gil_scoped_release unlocked;
-                    apex = b.generate(k);
-                }
-                return apexTuple(apex);
-            },
-            py::arg("k") = 1, kGenerateDoc)
-        .def("save", &ScriptBrain::save, py::arg("path"), py::call_guard<py::gil_scoped_release>(), kSaveDoc)
+        .def("_set_cells", &setCells, py::arg("cells"))
+        .def("_paint", &paint, py::arg("image"))
+        .def("generate", &generate, py::arg("k") = 1, py::kw_only(), py::arg("progress") = py::none(),
+             kGenerateDoc)
+        .def("_save", &ScriptBrain::save, py::arg("name"), py::call_guard<py::gil_scoped_release>())
         .def("render", &render, py::arg("layer") = 1, py::arg("scale") = 1, kRenderDoc)
         .def(
             "__repr__",
@@ -177,5 +264,6 @@ PYBIND11_MODULE(cerebrix, m)
             },
             "The size, drawing colour and maze-mover, for the notebook's echo.");
 
-    m.def("load", &ScriptBrain::load, py::arg("path"), py::call_guard<py::gil_scoped_release>(), kLoadDoc);
+    m.def("_load", &ScriptBrain::load, py::arg("name"), py::call_guard<py::gil_scoped_release>());
+    m.def("_load_text", &loadText, py::arg("data"), py::arg("name"));
 }

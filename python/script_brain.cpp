@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <new>
 
 #include "brain/canvases.h"
 #include "brain/sampling.h"
@@ -20,10 +22,19 @@ ScriptBrain::ScriptBrain(int size)
         throw Refusal("there is not enough memory for a brain of size " + std::to_string(size), ENOMEM);
 }
 
-std::unique_ptr<ScriptBrain> ScriptBrain::load(const std::filesystem::path& path)
+std::unique_ptr<ScriptBrain> ScriptBrain::load(const std::string& name)
 {
     storage::LoadedBrain loaded;
-    const storage::FileResult result = storage::readBrainFile(path.string(), loaded);
+    const storage::FileResult result = storage::readBrainFile(name, loaded);
+    if (!result.ok)
+        throw Refusal(result.error, result.systemError, name);
+    return std::unique_ptr<ScriptBrain>(new ScriptBrain(std::move(loaded)));
+}
+
+std::unique_ptr<ScriptBrain> ScriptBrain::loadText(const char* data, std::size_t size, const std::string& name)
+{
+    storage::LoadedBrain loaded;
+    const storage::FileResult result = storage::readBrainText(data, size, loaded, name);
     if (!result.ok)
         throw Refusal(result.error, result.systemError);
     return std::unique_ptr<ScriptBrain>(new ScriptBrain(std::move(loaded)));
@@ -65,27 +76,33 @@ void ScriptBrain::setMover(int x, int y, int stepX, int stepY)
     brain_.header = header;
 }
 
-brain::Apex ScriptBrain::generate(int k)
+brain::Apex ScriptBrain::apex() const
 {
-    const std::lock_guard<std::mutex> lock(busy_);
-    brain::CellGrid& cells = *brain_.cells;
-    if (k == 0) {
-        const int top = cells.size() - 1;
-        return {cells.at(brain::Red, top, top, top), cells.at(brain::Green, top, top, top),
-                cells.at(brain::Blue, top, top, top)};
-    }
-    brain::Apex apex;
-    for (int i = 0; i < k; ++i)
-        apex = brain::generate(cells);
-    return apex;
+    const brain::CellGrid& cells = *brain_.cells;
+    const int top = cells.size() - 1;
+    return {cells.at(brain::Red, top, top, top), cells.at(brain::Green, top, top, top),
+            cells.at(brain::Blue, top, top, top)};
 }
 
-void ScriptBrain::save(const std::filesystem::path& path)
+std::int64_t ScriptBrain::generateUntil(std::int64_t k, std::chrono::steady_clock::time_point until, brain::Apex& apex)
 {
     const std::lock_guard<std::mutex> lock(busy_);
-    const storage::FileResult result = storage::writeBrainFile(path.string(), brain_.header, *brain_.cells);
+    std::int64_t done = 0;
+    while (done < k) {
+        apex = brain::generate(*brain_.cells);
+        ++done;
+        if (std::chrono::steady_clock::now() >= until)
+            break;
+    }
+    return done;
+}
+
+void ScriptBrain::save(const std::string& name)
+{
+    const std::lock_guard<std::mutex> lock(busy_);
+    const storage::FileResult result = storage::writeBrainFile(name, brain_.header, *brain_.cells);
     if (!result.ok)
-        throw Refusal(result.error, result.systemError);
+        throw Refusal(result.error, result.systemError, name);
 }
 
 void ScriptBrain::paint(const Pixels& picture)
@@ -104,16 +121,57 @@ void ScriptBrain::paint(const Pixels& picture)
     brain::sampleInput(*brain_.cells, canvases, window, brain::Origin{0, 0});
 }
 
+// Row by row: the pyramid's part of a row and the part outside it each lie
+// in one piece, so a copy runs at memcpy's pace rather than a cell's.
 void ScriptBrain::copyCells(std::uint8_t* out)
 {
     const std::lock_guard<std::mutex> lock(busy_);
     const brain::CellGrid& cells = *brain_.cells;
+    const std::size_t n = std::size_t(cells.size());
+    for (int c = 0; c < brain::kChannels; ++c) {
+        const std::uint8_t* outside = cells.outside(c);
+        for (std::size_t z = 0; z < n; ++z) {
+            const std::uint8_t* square = cells.squareRow(c, int(z), int(z));
+            for (std::size_t y = 0; y < n; ++y, out += n) {
+                const std::size_t before = y < z ? n : z;  // cells outside the pyramid on this row
+                if (outside) {
+                    std::memcpy(out, outside, before);
+                    outside += before;
+                } else {
+                    std::memset(out, 0, before);
+                }
+                if (y >= z) {
+                    std::memcpy(out + z, square, n - z);
+                    square += n - z;
+                }
+            }
+        }
+    }
+}
+
+void ScriptBrain::setCells(const std::uint8_t* in)
+{
+    const std::lock_guard<std::mutex> lock(busy_);
+    brain::CellGrid& cells = *brain_.cells;
     const int n = cells.size();
-    for (int c = 0; c < brain::kChannels; ++c)
-        for (int z = 0; z < n; ++z)
-            for (int y = 0; y < n; ++y)
-                for (int x = 0; x < n; ++x)
-                    *out++ = cells.at(c, x, y, z);
+    try {
+        for (int c = 0; c < brain::kChannels; ++c)
+            for (int z = 0; z < n; ++z)
+                for (int y = 0; y < n; ++y, in += n) {
+                    // Outside the pyramid cell by cell: its memory is made only
+                    // when one of them is not 0.
+                    const int before = y < z ? n : z;
+                    for (int x = 0; x < before; ++x)
+                        if (in[x] != cells.at(c, x, y, z))
+                            cells.set(c, x, y, z, in[x]);
+                    if (y >= z)
+                        std::memcpy(cells.squareRow(c, y, z), in + z, std::size_t(n - z));
+                }
+    } catch (const std::bad_alloc&) {
+        throw Refusal("there is not enough memory for the cells outside the pyramid of a brain of size "
+                          + std::to_string(n),
+                      ENOMEM);
+    }
 }
 
 void ScriptBrain::render(int z, int scale, std::uint8_t* out)

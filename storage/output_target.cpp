@@ -80,8 +80,10 @@ std::string targetProblem(const std::string& name, Target& out)
     // A link stays, and the file it leads to is replaced, as cp and editors do.
     if (::lstat(name.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
         const std::unique_ptr<char, decltype(&::free)> real(::realpath(name.c_str(), nullptr), &::free);
-        if (!real)
-            return because("the file the link leads to cannot be found", errno);
+        if (!real) {
+            out.systemError = errno;
+            return because("the file the link leads to cannot be found", out.systemError);
+        }
         out.path = real.get();
     }
     out.folder = folderOf(out.path);
@@ -89,8 +91,11 @@ std::string targetProblem(const std::string& name, Target& out)
     out.mode = st.st_mode;
     // The rename could replace a write-protected file; a plain rewrite could
     // not, and the protection is the user's to lift.
-    if (::access(out.path.c_str(), W_OK) != 0)
-        return because("the existing file may not be written", errno);
+    // The system's refusal: the caller tells it from a refused file by systemError.
+    if (::access(out.path.c_str(), W_OK) != 0) {
+        out.systemError = errno;
+        return because("the existing file may not be written", out.systemError);
+    }
     // A hidden backup of ours is a name a commit (under way, or cut short
     // and not yet undone) holds for a moment: no stranger's.
     const unsigned long links = st.st_nlink - 1, ours = links > 0 ? ourBackupsOf(out.folder, st) : 0;

@@ -15,8 +15,4 @@ namespace window {
 std::string fittedMessage(const platform::Host& host, const std::string& label, const std::string& message,
                           std::vector<std::string> names);
 
-// `name` kept to its first and last characters, `keep` in all, around "…";
-// whole when it has no more. Never splits a UTF-8 character.
-std::string shortenedInMiddle(const std::string& name, std::size_t keep);
-
 }  // namespace window

@@ -34,12 +34,17 @@ _cerebrix_cli()
             ;;
     esac
 
+    if [[ $command == help ]]; then
+        ((cword == 2)) && COMPREPLY=($(compgen -W "info generate render new" -- "$cur"))
+        return
+    fi
+
     local options
     case $command in
         info) options="--json" ;;
-        generate) options="-n --generations -o --output --every" ;;
+        generate) options="-n --generations -o --output --every --json" ;;
         render) options="--layer -o --output --scale" ;;
-        new) options="--size -o --output --from-image --colour" ;;
+        new) options="--size -o --output --from-image --colour --json" ;;
         *) return ;;
     esac
     if [[ $cur == -* ]]; then

@@ -11,13 +11,16 @@ complete -c cerebrix-cli -n "not __fish_seen_subcommand_from $commands" -a info 
 complete -c cerebrix-cli -n "not __fish_seen_subcommand_from $commands" -a generate -d 'Run generations and save the result'
 complete -c cerebrix-cli -n "not __fish_seen_subcommand_from $commands" -a render -d 'Write layers as pictures'
 complete -c cerebrix-cli -n "not __fish_seen_subcommand_from $commands" -a new -d 'Make a fresh brain, or grow one from an image'
+complete -c cerebrix-cli -n "not __fish_seen_subcommand_from $commands" -a help -d "Print a command's help"
+complete -c cerebrix-cli -n '__fish_seen_subcommand_from help' -a 'info generate render new'
 
 complete -c cerebrix-cli -n '__fish_seen_subcommand_from info generate render' -a "$brains"
-complete -c cerebrix-cli -n '__fish_seen_subcommand_from info' -l json -d 'Print one JSON object'
+complete -c cerebrix-cli -n '__fish_seen_subcommand_from info' -l json -d 'Print one JSON object per file'
 
 complete -c cerebrix-cli -n '__fish_seen_subcommand_from generate' -s n -l generations -x -d 'How many generations to run'
 complete -c cerebrix-cli -n '__fish_seen_subcommand_from generate new' -s o -l output -r -a "$brains" -d 'The brain file to write'
 complete -c cerebrix-cli -n '__fish_seen_subcommand_from generate' -l every -d 'Print the apex after every generation'
+complete -c cerebrix-cli -n '__fish_seen_subcommand_from generate new' -l json -d 'Print the result as JSON'
 
 complete -c cerebrix-cli -n '__fish_seen_subcommand_from render' -l layer -x -a all -d 'The layer to show, or all'
 complete -c cerebrix-cli -n '__fish_seen_subcommand_from render' -s o -l output -r -F -d 'The picture, or with all a pattern holding %d'

@@ -119,6 +119,7 @@ private slots:
             {{"-h"}, "", 0, QProcess::StandardOutput, "A brain file (.brain) to open."},
             {{"--version"}, "", 0, QProcess::StandardOutput, "cerebrix " CEREBRIX_VERSION "\n"},
             {{"--version"}, "", 0, QProcess::StandardOutput, "Licence: MIT"},
+            {{"-V"}, "", 0, QProcess::StandardOutput, "cerebrix " CEREBRIX_VERSION "\n"},
             {{"--help-all"}, "", 0, QProcess::StandardOutput, "A brain file (.brain) to open."},
             {{"--help-all"}, "", 0, QProcess::StandardOutput, "--platformpluginpath <path>"},
             {{"--frob"}, "", 2, QProcess::StandardError, "Unknown option 'frob'."},

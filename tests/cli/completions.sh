@@ -41,6 +41,6 @@ got=$(fish -c 'source $argv[1]
     complete -C "cerebrix-cli " | cut -f1
     complete -C "cerebrix-cli new --" | cut -f1
     complete -C "cerebrix-cli render --layer " | cut -f1' "$dir/cerebrix-cli.fish" | tr '\n' ' ')
-want="generate info new render --colour --from-image --help --output --size --version all "
+want="generate help info new render --colour --from-image --help --json --output --size --version all "
 [ "$got" = "$want" ] || fail "fish offers: $got"
 echo "completions OK"

@@ -38,7 +38,7 @@ TEST(CliRefusals, ExitStatusOneLineAndNothingWritten)
     const std::vector<Case> cases = {
         {"missing brain file", {"info", "none.brain"}, 1},
         {"truncated brain file", {"info", "bad.brain"}, 1},
-        {"brain file given twice", {"info", "a.brain", "a.brain"}, 2},
+        {"brain file given twice", {"generate", "a.brain", "a.brain", "-n", "1", "-o", "b.brain"}, 2},
         {"no brain file", {"info"}, 2},
         {"no command", {}, 2},
         {"unknown command", {"grow", "a.brain"}, 2},
@@ -138,6 +138,13 @@ TEST(CliRefusals, HelpAndVersionEverywhere)
             EXPECT_NE(std::string::npos, r.out.find(flag == "--help" ? "Usage: cerebrix-cli" : "cerebrix-cli "))
                 << command << " " << flag;
             EXPECT_TRUE(r.err.empty());
+            // help COMMAND is COMMAND --help, and -V is --version.
+            if (!command.empty() && flag == "--help") {
+                EXPECT_EQ(r.out, dir.run({"help", command}).out) << command;
+            } else if (flag == "--version") {
+                args.back() = "-V";
+                EXPECT_EQ(r.out, dir.run(args).out) << command;
+            }
         }
 }
 

@@ -29,6 +29,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 for lib in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6; do
     field Depends | grep -q "\b$lib (>= " || fail "Depends lacks $lib: $(field Depends)"
 done
+# What new --from-image offers beyond Qt's own formats (WebP, TIFF...).
+field Depends | grep -q "\bqt6-image-formats-plugins\b" || fail "Depends lacks qt6-image-formats-plugins: $(field Depends)"
 
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/cerebrix ./usr/bin/cerebrix-cli ./usr/share/man/man1/cerebrix-cli.1.gz ./usr/share/applications/org.cerebrix.Cerebrix.desktop \

@@ -76,7 +76,12 @@ def test_load_refusals_carry_the_readers_message(tmp_path, name, content, error)
         path.write_bytes(content)
     with pytest.raises(error) as caught:
         cerebrix.load(path)
-    message = caught.value.strerror if isinstance(caught.value, OSError) else str(caught.value)
+    if isinstance(caught.value, OSError):
+        # Python adds ": 'name'" after strerror, so it has no full stop.
+        message = caught.value.strerror + "."
+        assert caught.value.filename == str(path)
+    else:
+        message = str(caught.value)
     assert message == cli_message(path)
     assert message.startswith(f'Cannot load "{path}": ')
 
@@ -108,3 +113,43 @@ def test_a_read_only_target_is_refused_and_kept(tmp_path):
     with pytest.raises(PermissionError, match="may not be written"):
         cerebrix.Brain(4).save(target)
     assert target.read_bytes() == b"old"
+
+
+LATIN1 = b"caf\xe9.brain"
+
+
+@pytest.mark.parametrize("call, error", [
+    (lambda name: cerebrix.load(name), FileNotFoundError),
+    (lambda name: cerebrix.load(os.fsdecode(name)), FileNotFoundError),
+    (lambda name: cerebrix.Brain(3).save(b"nowhere/" + name), FileNotFoundError),
+    (lambda name: (open(name, "wb").write(b"no brain"), cerebrix.load(name)), ValueError),
+])
+def test_names_that_are_not_utf8_come_back_as_the_system_spells_them(tmp_path, monkeypatch, call, error):
+    monkeypatch.chdir(tmp_path)
+    with pytest.raises(error) as caught:
+        call(LATIN1)
+    assert os.fsdecode(LATIN1) in str(caught.value)
+    if isinstance(caught.value, OSError):
+        assert os.fsencode(caught.value.filename).endswith(LATIN1)
+
+
+def test_contents_passed_as_a_name_give_a_short_message(tmp_path):
+    brain = cerebrix.Brain(20)
+    brain.save(tmp_path / "x.brain")
+    contents = (tmp_path / "x.brain").read_bytes()
+    for name in (contents, contents.replace(b"\r\n", b",")):
+        with pytest.raises((OSError, ValueError)) as caught:
+            cerebrix.load(name)
+        assert len(str(caught.value)) < 500
+
+
+def test_file_objects_hold_what_a_file_would(tmp_path):
+    import io
+    path, _ = written_by_hand(tmp_path, 9, (1, 2, 3), (4, 5, -1, 1), seed=9)
+    out = io.BytesIO()
+    cerebrix.load(path).save(out)
+    assert out.getvalue() == path.read_bytes()
+    with open(path, "rb") as f:
+        assert cerebrix.load(f) == cerebrix.load(io.BytesIO(out.getvalue()))
+    with pytest.raises(ValueError, match='Cannot load "BytesIO"'):
+        cerebrix.load(io.BytesIO(b"no brain"))

@@ -72,3 +72,35 @@ def test_generate_lets_other_threads_run():
         seen.add(apex.tobytes())
     worker.join()
     assert len(seen) >= 5
+
+
+def test_ctrl_c_stops_a_long_run_at_a_whole_generation():
+    import os
+    import signal
+    import threading
+    import time
+    brain = cerebrix.Brain(60)
+    brain.layer(1)[...] = 1
+    reached = []
+    threading.Timer(0.3, os.kill, (os.getpid(), signal.SIGINT)).start()
+    start = time.monotonic()
+    with pytest.raises(KeyboardInterrupt):
+        brain.generate(k=10**9, progress=lambda done, k: reached.append(done))
+    assert time.monotonic() - start < 2
+    # The progress calls come at least 100 ms apart: two at most in 0.3 s.
+    assert len(reached) <= 3
+
+
+def test_a_progress_callback_that_raises_leaves_whole_generations():
+    brain, again = cerebrix.Brain(50), cerebrix.Brain(50)
+    for b in (brain, again):
+        b.layer(1)[...] = 3
+    reached = []
+
+    def stop(done, k):
+        reached.append(done)
+        raise RuntimeError("enough")
+    with pytest.raises(RuntimeError, match="enough"):
+        brain.generate(k=10**9, progress=stop)
+    again.generate(k=reached[0])
+    assert brain == again

@@ -37,9 +37,9 @@ def test_render_is_cerebrix_cli_renders_picture(tmp_path, cli, layer, scale):
 
 
 @pytest.mark.parametrize("call, message", [
-    (lambda b: b.paint(np.zeros((6, 6, 3), np.float64)), r"a \(6, 6, 3\) uint8 array .* not a \(6, 6, 3\) float64"),
-    (lambda b: b.paint(np.zeros((6, 6, 4), np.uint8)), r"not a \(6, 6, 4\) uint8"),
-    (lambda b: b.paint(np.zeros((7, 6, 3), np.uint8)), r"not a \(7, 6, 3\) uint8"),
+    (lambda b: b.paint(np.full((6, 6, 3), 2.0)), r"float64 must hold values in \[0, 1\]"),
+    (lambda b: b.paint(np.zeros((6, 6, 5), np.uint8)), r"not a \(6, 6, 5\) uint8"),
+    (lambda b: b.paint(np.zeros((7, 6, 3), np.uint8)), r"\(6, 6, 3\) RGB.* not a \(7, 6, 3\) uint8"),
     (lambda b: b.paint(np.zeros(108, np.uint8)), r"not a \(108,\) uint8"),
     (lambda b: b.layer(0), "the layer must be 1 to 6"),
     (lambda b: b.render(layer=7), "the layer must be 1 to 6"),
