@@ -53,8 +53,12 @@ void describeOptions(QCommandLineParser& parser)
     parser.setApplicationDescription("Paint a picture, grow a brain of coloured cells from it.");
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
-    // -V as cerebrix-cli and GNU programs spell it (Qt's own option is -v).
+    // -V as cerebrix-cli and GNU programs spell it; Qt's own -v, which
+    // earlier versions offered, still works for scripts that use it.
     parser.addOption(QCommandLineOption({"V", "version"}, "Displays version information."));
+    QCommandLineOption qtVersion("v");
+    qtVersion.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(qtVersion);
     parser.addPositionalArgument("file", "A brain file (.brain) to open.", "[file]");
     // The toolkit's own options, taken up by it later: accepted, listed by --help-all only.
     for (QCommandLineOption o : {platformOption, QCommandLineOption("display", "", "display"),
@@ -131,7 +135,7 @@ CommandLine readCommandLine(int argc, char** argv)
         line.text = usage().toStdString();
         return line;
     }
-    if (parser.isSet("version")) {
+    if (parser.isSet("version") || parser.isSet("v")) {
         line.action = CommandLine::Action::Version;
         line.text = "cerebrix " CEREBRIX_VERSION "\n" CEREBRIX_NOTICE "\n";
         return line;

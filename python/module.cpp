@@ -18,7 +18,7 @@
 #include "platform/image_file.h"
 #include "script_brain.h"
 #include "storage/output_file.h"
-#include "storage/shortened_names.h"
+#include "platform/shortened_names.h"
 
 namespace py = pybind11;
 using script::ScriptBrain;
@@ -59,7 +59,7 @@ py::object fsDecoded(const std::string& bytes)
 // the writer's message.
 void raiseRefusal(const script::Refusal& refusal)
 {
-    const std::string message = storage::withNamesShortened(refusal.what(), namesIn(refusal.name), kNameKept);
+    const std::string message = platform::withNamesShortened(refusal.what(), namesIn(refusal.name), kNameKept);
     if (refusal.systemError == ENOMEM) {
         PyErr_SetObject(PyExc_MemoryError, fsDecoded(message).ptr());
     } else if (refusal.systemError != 0) {
@@ -67,7 +67,7 @@ void raiseRefusal(const script::Refusal& refusal)
         const std::string& name = refusal.name;
         py::object filename = py::none();
         if (!name.empty())
-            filename = fsDecoded(name.size() > kLongestPath ? storage::shortenedInMiddle(name, kNameKept) : name);
+            filename = fsDecoded(name.size() > kLongestPath ? platform::shortenedInMiddle(name, kNameKept) : name);
         // Python prints ": 'filename'" after the message: no full stop before it.
         std::string bare = message;
         if (!name.empty() && !bare.empty() && bare.back() == '.')

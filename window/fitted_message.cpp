@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "storage/shortened_names.h"
+#include "platform/shortened_names.h"
 
 namespace window {
 namespace {
@@ -22,16 +22,16 @@ std::string fittedMessage(const platform::Host& host, const std::string& label, 
     std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
     std::size_t longest = 0;
     for (const std::string& name : names)
-        longest = std::max(longest, storage::characterCount(name));
+        longest = std::max(longest, platform::characterCount(name));
     // The most characters kept with which the message fits.
     std::size_t fits = 0, fails = longest;
-    if (!host.fitsAtUsualSize(label, storage::withNamesShortened(message, names, 0)))
-        return storage::withNamesShortened(message, names, std::min(longest, kFewestKept));
+    if (!host.fitsAtUsualSize(label, platform::withNamesShortened(message, names, 0)))
+        return platform::withNamesShortened(message, names, std::min(longest, kFewestKept));
     while (fails - fits > 1) {
         const std::size_t mid = fits + (fails - fits) / 2;
-        (host.fitsAtUsualSize(label, storage::withNamesShortened(message, names, mid)) ? fits : fails) = mid;
+        (host.fitsAtUsualSize(label, platform::withNamesShortened(message, names, mid)) ? fits : fails) = mid;
     }
-    return storage::withNamesShortened(message, names, fits);
+    return platform::withNamesShortened(message, names, fits);
 }
 
 }  // namespace window

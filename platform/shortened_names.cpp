@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace storage {
+namespace platform {
 namespace {
 
 constexpr const char* kEllipsis = "\xE2\x80\xA6";  // U+2026
@@ -52,4 +52,4 @@ std::string withNamesShortened(const std::string& message, const std::vector<std
     return out;
 }
 
-}  // namespace storage
+}  // namespace platform

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace storage {
+namespace platform {
 
 // UTF-8 characters in `s` (bytes that do not start one are not counted).
 std::size_t characterCount(const std::string& s);
@@ -21,4 +21,4 @@ std::string shortenedInMiddle(const std::string& name, std::size_t keep);
 // matched whole; empty names are skipped.
 std::string withNamesShortened(const std::string& message, const std::vector<std::string>& names, std::size_t keep);
 
-}  // namespace storage
+}  // namespace platform
