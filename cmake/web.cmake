@@ -1,0 +1,37 @@
+# The web page (./build.sh web): the window's program compiled to
+# WebAssembly, with 128-bit SIMD for the engine's byte loops, and a static
+# site in the build folder: index.html, page.js, cerebrix.js, cerebrix.wasm.
+# No threads, so the page needs no cross-origin isolation.
+add_compile_options(-msimd128 -fexceptions)
+# size_t is 32 bits here: the engine's and storage's 64-bit counts narrow
+# where they index memory, which cannot exceed 4 GiB on this target anyway.
+add_compile_options(-Wno-shorten-64-to-32)
+add_link_options(-fexceptions)
+
+add_subdirectory(platform)
+add_subdirectory(brain)
+add_subdirectory(storage)
+add_subdirectory(window)
+add_subdirectory(commands)
+add_subdirectory(files)
+# WebAssembly has no per-function target choice: the engine's rows are built
+# once, for the baseline, which here is SIMD128.
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/brain/generation_rows.cpp DIRECTORY brain APPEND PROPERTY COMPILE_DEFINITIONS CEREBRIX_TSAN=1)
+
+add_executable(cerebrix_web app/web_main.cpp app/program.cpp)
+target_include_directories(cerebrix_web PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(cerebrix_web PRIVATE files commands window platform_web)
+set_target_properties(cerebrix_web PROPERTIES OUTPUT_NAME cerebrix RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/site)
+target_link_options(cerebrix_web PRIVATE
+  -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sINITIAL_MEMORY=64MB
+  -sFORCE_FILESYSTEM=1 -lidbfs.js
+  -sEXPORTED_FUNCTIONS=_main,_cx_pointer,_cx_key,_cx_key_up,_cx_blur,_cx_drop,_malloc,_free
+  -sEXPORTED_RUNTIME_METHODS=FS,IDBFS,ccall,UTF8ToString,HEAPU8
+  -sINVOKE_RUN=1 -sEXIT_RUNTIME=0)
+
+# The page around the program, and the licence it is shown under.
+foreach(f index.html page.js page_files.js)
+  configure_file(${PROJECT_SOURCE_DIR}/platform/web/${f} ${CMAKE_BINARY_DIR}/site/${f} COPYONLY)
+endforeach()
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/site/LICENSE.txt COPYONLY)
+cerebrix_use_warnings(${PROJECT_SOURCE_DIR})

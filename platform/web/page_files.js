@@ -1,0 +1,86 @@
+// The brain folder in the browser's own storage (IndexedDB), kept across
+// reloads: mounted before the program starts, written back after every
+// change, listed below the window for download, filled from the user's disk
+// by the add button or a drop.
+"use strict";
+(function () {
+  const folder = "/brains", incoming = "/incoming";
+  const notice = document.getElementById("notice");
+  const list = document.getElementById("brains");
+  const isBrain = (name) => /\.brain$/i.test(name);
+  const say = (text) => { notice.textContent = text; };
+
+  function listBrains() {
+    list.textContent = "";
+    for (const name of FS.readdir(folder).filter(isBrain).sort()) {
+      const li = document.createElement("li");
+      const a = document.createElement("a");
+      a.textContent = name;
+      a.href = "#";
+      a.download = name;
+      a.addEventListener("click", () => {
+        a.href = URL.createObjectURL(new Blob([FS.readFile(folder + "/" + name)], { type: "text/plain" }));
+        setTimeout(() => URL.revokeObjectURL(a.href), 10000);
+      });
+      li.appendChild(a);
+      list.appendChild(li);
+    }
+  }
+
+  let storing = false, again = false;
+  function store() {
+    if (storing) { again = true; return; }
+    storing = true;
+    FS.syncfs(false, (err) => {
+      storing = false;
+      say(err ? "The browser refused to keep the brains (storage full or private browsing): "
+                + "download them below before you leave the page." : "");
+      listBrains();
+      if (again) { again = false; store(); }
+    });
+  }
+
+  function freeName(name) {
+    const dot = name.toLowerCase().lastIndexOf(".brain");
+    for (let n = 2, tried = name; ; ++n) {
+      if (!FS.analyzePath(folder + "/" + tried).exists) return tried;
+      tried = name.slice(0, dot) + " (" + n + ")" + name.slice(dot);
+    }
+  }
+
+  async function add(files) {
+    for (const f of files) {
+      if (!isBrain(f.name)) { say("Only .brain files are added: " + f.name); continue; }
+      FS.writeFile(folder + "/" + freeName(f.name.replace(/\//g, "_")), new Uint8Array(await f.arrayBuffer()));
+    }
+    store();
+  }
+
+  // A file dropped on the page goes to the program as a drop on the window
+  // does; it decides whether to take it up, and keeps it in the folder.
+  async function dropped(file) {
+    const path = incoming + "/" + file.name.replace(/\//g, "_");
+    FS.writeFile(path, new Uint8Array(await file.arrayBuffer()));
+    Module.ccall("cx_drop", null, ["string"], [path]);
+  }
+  document.addEventListener("dragover", (e) => e.preventDefault());
+  document.addEventListener("drop", (e) => {
+    e.preventDefault();
+    if (e.dataTransfer.files.length === 1) dropped(e.dataTransfer.files[0]);
+  });
+  document.getElementById("add").addEventListener("change", (e) => add([...e.target.files]));
+
+  window.cerebrixFiles = { changed: store, dropped, add };
+  Module.preRun = [() => {
+    FS.mkdir(folder);
+    FS.mkdir(incoming);
+    FS.mount(IDBFS, {}, folder);
+    addRunDependency("brains");
+    FS.syncfs(true, (err) => {
+      if (err) say("The browser keeps no brains for this page (private browsing?): download them before you leave.");
+      FS.chdir(folder);
+      removeRunDependency("brains");
+      listBrains();
+    });
+  }];
+})();
