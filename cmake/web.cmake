@@ -25,7 +25,7 @@ set_target_properties(cerebrix_web PROPERTIES OUTPUT_NAME cerebrix RUNTIME_OUTPU
 target_link_options(cerebrix_web PRIVATE
   -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sINITIAL_MEMORY=64MB
   -sFORCE_FILESYSTEM=1 -lidbfs.js
-  -sEXPORTED_FUNCTIONS=_main,_cx_pointer,_cx_key,_cx_key_up,_cx_blur,_cx_drop,_malloc,_free
+  -sEXPORTED_FUNCTIONS=_main,_cx_pointer,_cx_key,_cx_key_up,_cx_blur,_cx_drop,_cx_menu_point,_cx_control_text,_malloc,_free
   -sEXPORTED_RUNTIME_METHODS=FS,IDBFS,ccall,UTF8ToString,HEAPU8
   -sINVOKE_RUN=1 -sEXIT_RUNTIME=0)
 
@@ -35,3 +35,12 @@ foreach(f index.html page.js page_files.js)
 endforeach()
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/site/LICENSE.txt COPYONLY)
 cerebrix_use_warnings(${PROJECT_SOURCE_DIR})
+
+# The benchmark page: the engine and the reader timed in the browser.
+add_executable(web_bench bench/web/web_bench.cpp)
+target_include_directories(web_bench PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(web_bench PRIVATE storage brain platform_web)
+set_target_properties(web_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+target_link_options(web_bench PRIVATE -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sINITIAL_MEMORY=64MB
+  -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sEXPORTED_RUNTIME_METHODS=callMain)
+configure_file(${PROJECT_SOURCE_DIR}/bench/web/bench.html ${CMAKE_BINARY_DIR}/bench/index.html COPYONLY)

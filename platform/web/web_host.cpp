@@ -9,9 +9,11 @@
 #include "platform/name_pattern.h"
 
 namespace platform::web {
+
+WebHost* shownHost = nullptr;
+
 namespace {
 
-WebHost* shownHost = nullptr;  // the page has one window; its events come here
 
 std::uint32_t opaque(Colour c)
 {
@@ -314,11 +316,12 @@ std::unique_ptr<Host> Toolkit::openWindow(const WindowDesign& design, EventSink&
 extern "C" {
 
 using platform::web::PageEvent;
+using platform::web::shownHost;
 
 static void post(PageEvent e)
 {
-    if (platform::web::shownHost)
-        platform::web::shownHost->post(std::move(e));
+    if (shownHost)
+        shownHost->post(std::move(e));
 }
 
 __attribute__((used, visibility("default"))) void cx_pointer(int kind, int buttons, int x, int y)

@@ -46,8 +46,16 @@ public:
     bool ended() const override { return ended_; }
     void end() override;
 
-    // Draws what changed since the last frame.
+    // Draws what changed since the last frame; repaint() draws it all.
     void paint();
+    void repaint()
+    {
+        overlaysChanged_ = true;
+        paint();
+    }
+    // For the page's questions about what is shown.
+    WebMenus& menus() { return menus_; }
+
 
 private:
     void handle(const PageEvent& e);
@@ -68,5 +76,8 @@ private:
     bool overlaysChanged_ = true, folderTouched_ = false;
     int scale_ = 0;
 };
+
+// The page has one window; its events and questions go to it.
+extern WebHost* shownHost;
 
 }  // namespace platform::web

@@ -152,6 +152,38 @@ void WebMenus::hover(int x, int y)
         path_.push_back(std::size_t(item));
 }
 
+bool WebMenus::pathTo(const std::vector<MenuEntry>& in, const std::string& name, std::vector<std::size_t>& path)
+{
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        path.push_back(i);
+        if (in[i].name == name || pathTo(in[i].items, name, path))
+            return true;
+        path.pop_back();
+    }
+    return false;
+}
+
+bool WebMenus::reveal(const std::string& name, int& x, int& y)
+{
+    std::vector<std::size_t> path;
+    if (!pathTo(tree_, name, path))
+        return false;
+    const std::size_t item = path.back();
+    path.pop_back();
+    if (path.empty()) {  // on the bar
+        path_.clear();
+        const Box b = barBox(item);
+        x = b.x + b.w / 2;
+        y = b.y + b.h / 2;
+        return true;
+    }
+    path_ = path;
+    const Box b = menuBox(path_.size() - 1, width_, height_);
+    x = b.x + b.w / 2;
+    y = b.y + 1 + int(item) * kItemHeight + kItemHeight / 2;
+    return true;
+}
+
 void WebMenus::paintBar(int width) const
 {
     fill(0, 0, width, kMenuBarHeight, kBar);

@@ -26,6 +26,9 @@ public:
     std::string press(int x, int y);
     // Moving over an open menu opens the submenu under the pointer.
     void hover(int x, int y);
+    // Opens the menus that lead to entry `name` and tells the middle of its
+    // place on the canvas; false when there is no such entry.
+    bool reveal(const std::string& name, int& x, int& y);
     // Draws the bar, and the open menus over everything else.
     void paintBar(int width) const;
     void paintOpen(int width, int height) const;
@@ -42,6 +45,7 @@ private:
     // Which open menu and which item lie under a point, -1 when none.
     bool itemAt(int x, int y, std::size_t& level, int& item) const;
     MenuEntry* find(std::vector<MenuEntry>& in, const std::string& name);
+    static bool pathTo(const std::vector<MenuEntry>& in, const std::string& name, std::vector<std::size_t>& path);
 
     std::vector<MenuEntry> tree_;
     std::vector<int> barX_;
