@@ -2,7 +2,8 @@
 # WebAssembly, with 128-bit SIMD for the engine's byte loops, and a static
 # site in the build folder: index.html, page.js, cerebrix.js, cerebrix.wasm.
 # No threads, so the page needs no cross-origin isolation.
-add_compile_options(-msimd128 -fexceptions)
+# -msse2: the reader's SSE2 paths, which Emscripten maps onto SIMD128.
+add_compile_options(-msimd128 -msse2 -fexceptions)
 # size_t is 32 bits here: the engine's and storage's 64-bit counts narrow
 # where they index memory, which cannot exceed 4 GiB on this target anyway.
 add_compile_options(-Wno-shorten-64-to-32)

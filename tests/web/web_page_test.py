@@ -150,7 +150,7 @@ class WebPage(unittest.TestCase):
 
     def twin(self, name, script=None, dropped=None):
         folder = os.path.join(self.work, name)
-        argv = [TWIN, folder] + ([script] if script is not None else []) + ([dropped] if dropped else [])
+        argv = [TWIN, folder, script or ""] + ([dropped] if dropped else [])
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
         subprocess.run(argv, check=True, env=env, timeout=120)
         return folder
@@ -220,14 +220,17 @@ class WebPage(unittest.TestCase):
             f.write(b"30,30,30,128,128,128,0,0,1,1\r\n7\r\n")
         folder = self.twin("refused", None, broken)
         with open(os.path.join(folder, "message.txt"), encoding="utf-8") as f:
-            expected = f.read().replace(self.work + "/", "/brains/").replace("/brains/broken.brain", "BROKEN")
-        self.drop("broken.brain", open(broken, "rb").read())
+            expected = f.read()
+        with open(broken, "rb") as f:
+            self.drop("broken.brain", f.read())
         shown = self.driver.execute_script("return Module.ccall('cx_control_text', 'string', ['string'], ['FileMessage'])")
-        self.assertNotEqual(shown, "")
-        self.assertEqual(shown.replace("/brains/broken.brain", "BROKEN"), expected)
+        # The same words; only the file's place differs (and how much of it fits).
+        self.assertTrue(shown.startswith('Cannot load "'), shown)
+        self.assertEqual(shown.split('": ', 1)[1], expected.split('": ', 1)[1])
 
     def test_6_monkey_of_ten_thousand_events(self):
         self.open()
+        start = self.client_pixels()
         rng = random.Random(27)
         events = []
         for _ in range(10000):
@@ -258,6 +261,7 @@ class WebPage(unittest.TestCase):
         self.frames(3)
         self.assertEqual(self.errors(), [])
         self.assertTrue(self.driver.execute_script("return !ABORT"))
+        self.assertNotEqual(self.client_pixels(), start)  # the events did reach the window
 
 
 if __name__ == "__main__":
