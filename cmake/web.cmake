@@ -31,7 +31,7 @@ target_link_options(cerebrix_web PRIVATE
   -sINVOKE_RUN=1 -sEXIT_RUNTIME=0)
 
 # The page around the program, and the licence it is shown under.
-foreach(f index.html page.js page_files.js)
+foreach(f index.html page.js page_files.js offline.js)
   configure_file(${PROJECT_SOURCE_DIR}/platform/web/${f} ${CMAKE_BINARY_DIR}/site/${f} COPYONLY)
 endforeach()
 configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/site/LICENSE.txt COPYONLY)

@@ -204,6 +204,17 @@ class WebPage(unittest.TestCase):
         self.assertIsNotNone(self.stored("cat.brain"))
         self.assertIn("cat.brain", self.driver.find_element("id", "brains").text)
 
+    def test_4b_works_offline_once_loaded(self):
+        self.open()
+        self.driver.execute_async_script("navigator.serviceWorker.ready.then(() => arguments[0]())")
+        self.open()  # now under the worker's eye, so that every file is kept
+        self.driver.set_network_conditions(offline=True, latency=0, download_throughput=0, upload_throughput=0)
+        try:
+            self.open()
+            self.assertTrue(self.driver.execute_script("return !!(window.Module && Module._started)"))
+        finally:
+            self.driver.delete_network_conditions()
+
     def test_5_dropped_brain_loads_and_refused_one_says_why(self):
         saved = os.path.join(self.work, "script", "cat.brain")
         with open(saved, "rb") as f:
