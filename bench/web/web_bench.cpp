@@ -1,6 +1,7 @@
 // The two figures the web page is held to, measured the same way natively
 // and in the browser: one generation of a brain of size N on one thread, and
-// loading that brain from a file (the page's file system in the browser).
+// loading that brain from a file (the page's file system in the browser),
+// and reading the same text from memory, which tells the reader's own share.
 // Prints one JSON line of medians in milliseconds. bench/web/run.py runs
 // both and sets them side by side.
 //   web_bench [N [REPETITIONS [FOLDER]]]
@@ -8,6 +9,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,7 +49,7 @@ int main(int argc, char** argv)
                     r = r * 1103515245u + 12345u;
                     grid->set(c, x, y, z, std::uint8_t(r >> 16));
                 }
-    std::vector<double> generation, load;
+    std::vector<double> generation, load, parse;
     int apex = 0;
     for (int i = 0; i < reps; ++i)
         generation.push_back(timedMs([&] { apex += brain::generate(*grid, 1).value(); }));
@@ -65,8 +68,18 @@ int main(int argc, char** argv)
                 std::abort();
         }));
     }
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    const std::string bytes = text.str();
     std::remove(path.c_str());
-    std::printf("{\"n\": %d, \"generation_ms\": %.2f, \"load_ms\": %.2f, \"apex_sum\": %d}\n", n, medianOf(generation),
-                medianOf(load), apex);
+    for (int i = 0; i < reps; ++i) {
+        storage::LoadedBrain loaded;
+        parse.push_back(timedMs([&] {
+            if (!storage::readBrainText(bytes.data(), bytes.size(), loaded, "memory").ok)
+                std::abort();
+        }));
+    }
+    std::printf("{\"n\": %d, \"generation_ms\": %.2f, \"load_ms\": %.2f, \"parse_ms\": %.2f, \"apex_sum\": %d}\n", n,
+                medianOf(generation), medianOf(load), medianOf(parse), apex);
     return 0;
 }

@@ -27,12 +27,31 @@
     }
   }
 
+  // The browser grants the page a share of its disk. A save that would not
+  // fit is refused while it is written, as a full disk refuses it on the
+  // desktop: the Save panel says so in its message line, and the writer
+  // leaves the brain already stored as it was.
+  const ENOSPC = 51;
+  let room = Infinity, written = 0;
+  function measureRoom() {
+    if (!navigator.storage || !navigator.storage.estimate) return Promise.resolve();
+    return navigator.storage.estimate().then((e) => { room = e.quota - e.usage; written = 0; }, () => {});
+  }
+  function limitWrites() {
+    const file = MEMFS.ops_table.file.stream, write = file.write;
+    file.write = function (stream, buffer, offset, length, position, canOwn) {
+      if (stream.node.mount.type === IDBFS && length > 0 && (written += length) > room) throw new FS.ErrnoError(ENOSPC);
+      return write.call(this, stream, buffer, offset, length, position, canOwn);
+    };
+  }
+
   let storing = false, again = false;
   function store() {
     if (storing) { again = true; return; }
     storing = true;
     FS.syncfs(false, (err) => {
       storing = false;
+      measureRoom();
       say(err ? "The browser refused to keep the brains (storage full or private browsing): "
                 + "download them below before you leave the page." : "");
       listBrains();
@@ -51,7 +70,13 @@
   async function add(files) {
     for (const f of files) {
       if (!isBrain(f.name)) { say("Only .brain files are added: " + f.name); continue; }
-      FS.writeFile(folder + "/" + freeName(f.name.replace(/\//g, "_")), new Uint8Array(await f.arrayBuffer()));
+      const path = folder + "/" + freeName(f.name.replace(/\//g, "_"));
+      try {
+        FS.writeFile(path, new Uint8Array(await f.arrayBuffer()));
+      } catch (e) {
+        if (FS.analyzePath(path).exists) FS.unlink(path);  // ours, and incomplete
+        say("No room left in the browser's storage for " + f.name + ".");
+      }
     }
     store();
   }
@@ -76,7 +101,11 @@
     FS.mkdir(incoming);
     FS.mount(IDBFS, {}, folder);
     addRunDependency("brains");
+    measureRoom();
     FS.syncfs(true, (err) => {
+      // Only the program's own writes are limited: the brains read back
+      // from storage were already given their room.
+      limitWrites();
       if (err) say("The browser keeps no brains for this page (private browsing?): download them before you leave.");
       FS.chdir(folder);
       removeRunDependency("brains");

@@ -201,7 +201,8 @@ class WebPage(unittest.TestCase):
                 break
             time.sleep(0.1)
         self.open()
-        self.assertIsNotNone(self.stored("cat.brain"))
+        with open(os.path.join(self.work, "script", "cat.brain"), "rb") as f:
+            self.assertEqual(self.stored("cat.brain"), f.read())
         self.assertIn("cat.brain", self.driver.find_element("id", "brains").text)
 
     def test_4b_works_offline_once_loaded(self):
@@ -238,6 +239,22 @@ class WebPage(unittest.TestCase):
         # The same words; only the file's place differs (and how much of it fits).
         self.assertTrue(shown.startswith('Cannot load "'), shown)
         self.assertEqual(shown.split('": ', 1)[1], expected.split('": ', 1)[1])
+
+    def test_5b_refused_save_says_so_and_keeps_what_was_stored(self):
+        self.open()
+        before = self.stored("cat.brain")
+        self.assertIsNotNone(before)
+        # The browser says little room is left (as a full disk or a strict quota would).
+        script = self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {
+            "source": "navigator.storage.estimate = () => Promise.resolve({quota: 20000, usage: 1000});"})
+        try:
+            self.open()
+            self.run_script("key Enter;menu savebrain;key c;key a;key t;click Command1")
+            shown = self.driver.execute_script("return Module.ccall('cx_control_text', 'string', ['string'], ['FileMessage'])")
+            self.assertIn("No space left", shown)
+            self.assertEqual(self.stored("cat.brain"), before)
+        finally:
+            self.driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": script["identifier"]})
 
     def test_6_monkey_of_ten_thousand_events(self):
         self.open()
