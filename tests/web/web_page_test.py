@@ -97,13 +97,13 @@ class WebPage(unittest.TestCase):
             "const done = arguments[0]; let n = %d;"
             "const f = () => (--n > 0 ? requestAnimationFrame(f) : done()); requestAnimationFrame(f);" % (n + 1))
 
-    def client_pixels(self):
-        """The client area as RGB bytes, read off the canvas exactly."""
+    def client_pixels(self, k=1):
+        """The client area as RGB bytes, read off the canvas exactly (k x k device pixels each)."""
         b64 = self.driver.execute_script(
             "const c = document.getElementById('window');"
             "const d = c.getContext('2d').getImageData(0, %d, %d, %d).data; let s = '';"
             "for (let i = 0; i < d.length; i += 4) s += String.fromCharCode(d[i], d[i + 1], d[i + 2]);"
-            "return btoa(s);" % (BAR, WIDTH, HEIGHT))
+            "return btoa(s);" % (BAR * k, WIDTH * k, HEIGHT * k))
         return base64.b64decode(b64)
 
     def stored(self, name):
@@ -180,6 +180,22 @@ class WebPage(unittest.TestCase):
         page = self.client_pixels()
         differing = sum(1 for i in range(0, len(page), 3) if page[i:i + 3] != desktop[i:i + 3])
         self.assertEqual(differing, 0)
+
+    def test_2b_high_dpi_draws_each_pixel_as_a_whole_block(self):
+        _, _, desktop = read_ppm(os.path.join(self.work, "start", "window.ppm"))
+        self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
+                                    {"width": 1200, "height": 1200, "deviceScaleFactor": 2, "mobile": False})
+        try:
+            self.open()
+            page = self.client_pixels(2)
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+        blocks = bytearray()
+        for y in range(HEIGHT):
+            row = desktop[y * WIDTH * 3:(y + 1) * WIDTH * 3]
+            wide = b"".join(row[i:i + 3] * 2 for i in range(0, len(row), 3))
+            blocks += wide + wide
+        self.assertEqual(page, bytes(blocks))
 
     def test_3_same_script_same_pixels_same_file(self):
         self.open()
