@@ -12,14 +12,31 @@ constexpr int kUsualSize = 11, kSmallestSize = 7, kLineHeight = 15;
 constexpr Colour kWhite = rgb(255, 255, 255), kBlack = rgb(0, 0, 0), kEdge = rgb(122, 122, 122);
 constexpr Colour kFace = rgb(225, 225, 225), kFocus = rgb(0, 120, 215), kSelection = rgb(0, 120, 215);
 constexpr int kTab = 9, kBackspace = 8, kDelete = 46, kSpace = 32, kUp = 38, kDown = 40;
+constexpr int kEnd = 35, kHome = 36, kLeft = 37, kRight = 39;
 
-void dropLastCharacter(std::string& s)
+bool continuation(char c)
 {
-    // One whole UTF-8 character: continuation bytes go with their lead.
-    while (!s.empty() && (static_cast<unsigned char>(s.back()) & 0xC0) == 0x80)
-        s.pop_back();
-    if (!s.empty())
-        s.pop_back();
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The start of the character before or after byte offset `at` (UTF-8).
+std::size_t previous(const std::string& s, std::size_t at)
+{
+    while (at > 0 && continuation(s[--at])) {
+    }
+    return at;
+}
+
+std::size_t next(const std::string& s, std::size_t at)
+{
+    while (at < s.size() && continuation(s[++at])) {
+    }
+    return std::min(at, s.size());
+}
+
+int visibleRows(const WebControl& list)
+{
+    return std::max(1, (list.spec.height - 4) / kLineHeight);
 }
 
 int characters(const std::string& s)
@@ -76,6 +93,7 @@ void WebControls::focus(const std::string& name)
         return;
     focus_ = c;
     c->allSelected = c->spec.kind == ControlKind::TextBox;
+    c->caret = c->text.size();
 }
 
 void WebControls::press(WebControl& c, int /*x*/, int y)
@@ -84,6 +102,7 @@ void WebControls::press(WebControl& c, int /*x*/, int y)
     case ControlKind::TextBox:
         focus_ = &c;
         c.allSelected = false;
+        c.caret = c.text.size();
         break;
     case ControlKind::Button:
         focus_ = &c;
@@ -91,7 +110,7 @@ void WebControls::press(WebControl& c, int /*x*/, int y)
         break;
     case ControlKind::FileList:
         focus_ = &c;
-        select(c, (y - c.spec.top - 2) / kLineHeight);
+        select(c, c.first + (y - c.spec.top - 2) / kLineHeight);
         break;
     case ControlKind::Picture:
         focus_ = &c;
@@ -119,6 +138,7 @@ void WebControls::select(WebControl& list, int entry)
     if (entry < 0 || entry >= int(list.entries.size()))
         return;
     list.selected = entry;
+    list.first = std::clamp(list.first, entry - visibleRows(list) + 1, entry);  // keep it in view
     sink_.listSelected(list.spec.name, list.entries[std::size_t(entry)]);
 }
 
@@ -138,6 +158,7 @@ void WebControls::step(bool forward)
     const auto n = std::ptrdiff_t(ring.size()), i = at - ring.begin();
     focus_ = ring[std::size_t((i + (forward ? 1 : n - 1)) % n)];
     focus_->allSelected = focus_->spec.kind == ControlKind::TextBox;
+    focus_->caret = focus_->text.size();
 }
 
 void WebControls::key(int code, const std::string& typed, bool shift)
@@ -161,24 +182,42 @@ void WebControls::key(int code, const std::string& typed, bool shift)
             select(c, c.selected < 0 ? 0 : c.selected + (code == kDown ? 1 : -1));
         break;
     case ControlKind::TextBox:
-        if (c.spec.readOnly)
-            break;
-        if (code == kBackspace || code == kDelete) {
-            if (c.allSelected)
-                c.text.clear();
-            else if (code == kBackspace)
-                dropLastCharacter(c.text);
-            c.allSelected = false;
-        } else if (!typed.empty()) {
-            if (c.allSelected)
-                c.text.clear();
-            c.allSelected = false;
-            if (c.spec.maxLength <= 0 || characters(c.text) < c.spec.maxLength)
-                c.text += typed;
-        }
+        edit(c, code, typed);
         break;
     default:
         break;
+    }
+}
+
+// Typing replaces a selected text; otherwise it goes in at the caret.
+void WebControls::edit(WebControl& c, int code, const std::string& typed)
+{
+    const bool replace = c.allSelected;
+    if (code == kLeft || code == kRight || code == kHome || code == kEnd) {
+        c.caret = code == kHome ? 0 : code == kEnd ? c.text.size() : code == kLeft ? previous(c.text, c.caret) : next(c.text, c.caret);
+        c.allSelected = false;
+        return;
+    }
+    if (c.spec.readOnly)
+        return;
+    if (replace && (code == kBackspace || code == kDelete || !typed.empty())) {
+        c.text.clear();
+        c.caret = 0;
+    }
+    c.allSelected = false;
+    c.caret = std::min(c.caret, c.text.size());
+    if (replace && typed.empty())
+        return;
+    if (code == kBackspace && c.caret > 0) {
+        const std::size_t from = previous(c.text, c.caret);
+        c.text.erase(from, c.caret - from);
+        c.caret = from;
+    } else if (code == kDelete && c.caret < c.text.size()) {
+        c.text.erase(c.caret, next(c.text, c.caret) - c.caret);
+    } else if (!typed.empty() && code != kBackspace && code != kDelete &&
+               (c.spec.maxLength <= 0 || characters(c.text) < c.spec.maxLength)) {
+        c.text.insert(c.caret, typed);
+        c.caret += typed.size();
     }
 }
 
@@ -213,7 +252,7 @@ void WebControls::paint(int top) const
                 fill(x + 2, y + 3, std::min(w - 4, textWidth(c.text, kUsualSize)), h - 6, kSelection);
             text(x + 2, y, w - 4, h, c.text, focused && c.allSelected ? kWhite : kBlack, Align::Left, false, kUsualSize);
             if (focused && !c.allSelected && !s.readOnly)
-                fill(x + 2 + std::min(w - 5, textWidth(c.text, kUsualSize)), y + 3, 1, h - 6, kBlack);
+                fill(x + 2 + std::min(w - 5, textWidth(c.text.substr(0, c.caret), kUsualSize)), y + 3, 1, h - 6, kBlack);
             break;
         case ControlKind::Button:
             fill(x, y, w, h, pressed_ == &c ? rgb(204, 228, 247) : kFace);
@@ -223,8 +262,8 @@ void WebControls::paint(int top) const
         case ControlKind::FileList:
             fill(x, y, w, h, kWhite);
             frame(x, y, w, h, focused ? kFocus : kEdge);
-            for (std::size_t i = 0; i < c.entries.size() && 2 + int(i) * kLineHeight < h - 2; ++i) {
-                const int ly = y + 2 + int(i) * kLineHeight;
+            for (std::size_t i = std::size_t(c.first); i < c.entries.size() && 2 + int(i) * kLineHeight - c.first * kLineHeight < h - 2; ++i) {
+                const int ly = y + 2 + (int(i) - c.first) * kLineHeight;
                 const bool chosen = int(i) == c.selected;
                 if (chosen)
                     fill(x + 1, ly, w - 2, std::min(kLineHeight, y + h - 1 - ly), kSelection);

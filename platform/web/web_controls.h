@@ -16,6 +16,8 @@ struct WebControl {
     std::string text;
     std::vector<std::string> entries;  // file lists
     int selected = -1;                 // file lists
+    int first = 0;                     // file lists: the entry shown at the top
+    std::size_t caret = 0;             // text boxes: a byte offset at a character's start
     bool allSelected = false;          // text boxes: typing replaces the text
     std::vector<std::uint32_t> rgba;   // the picture box
     int pictureWidth = 0, pictureHeight = 0;
@@ -51,6 +53,7 @@ private:
     void click(const WebControl& c);
     void step(bool forward);
     void select(WebControl& list, int entry);
+    static void edit(WebControl& box, int code, const std::string& typed);
 
     std::vector<WebControl> controls_;
     EventSink& sink_;

@@ -79,6 +79,7 @@ void WebHost::setText(const std::string& control, const std::string& text)
     if (WebControl* c = controls_.find(control)) {
         c->text = text;
         c->allSelected = false;
+        c->caret = c->spec.readOnly ? 0 : text.size();  // a chosen name is read from its start
     }
     overlaysChanged_ = true;
 }
@@ -90,6 +91,7 @@ void WebHost::rereadFiles(const std::string& list)
         return;
     c->entries.clear();
     c->selected = -1;
+    c->first = 0;
     if (DIR* dir = ::opendir(".")) {
         while (const dirent* e = ::readdir(dir))
             if (e->d_type != DT_DIR && matchesPattern(e->d_name, c->spec.pattern))

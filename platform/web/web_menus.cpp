@@ -47,7 +47,7 @@ void WebMenus::setEnabled(const std::string& name, bool enabled)
         e->enabled = enabled;
     // A menu that greys out while open closes, as the desktop's does.
     if (!enabled && isOpen())
-        path_.clear();
+        close();
 }
 
 WebMenus::Box WebMenus::barBox(std::size_t top) const
@@ -107,7 +107,7 @@ std::string WebMenus::press(int x, int y)
             continue;
         const MenuEntry& e = tree_[top];
         const bool wasOpen = isOpen() && path_[0] == top;
-        path_.clear();
+        close();
         if (!e.enabled || wasOpen)
             return {};
         if (e.items.empty())  // a command on the bar itself
@@ -118,7 +118,7 @@ std::string WebMenus::press(int x, int y)
     std::size_t level = 0;
     int item = 0;
     if (!isOpen() || !itemAt(x, y, level, item)) {
-        path_.clear();
+        close();
         return {};
     }
     const MenuEntry& e = menuAt(level).items[std::size_t(item)];
@@ -129,7 +129,7 @@ std::string WebMenus::press(int x, int y)
         path_.push_back(std::size_t(item));
         return {};
     }
-    path_.clear();
+    close();
     return e.name;
 }
 
@@ -140,12 +140,15 @@ void WebMenus::hover(int x, int y)
     for (std::size_t top = 0; top < tree_.size(); ++top)
         if (barBox(top).contains(x, y) && top != path_[0] && tree_[top].enabled && !tree_[top].items.empty()) {
             path_ = {top};
+            hoverItem_ = -1;
             return;
         }
     std::size_t level = 0;
     int item = 0;
     if (!itemAt(x, y, level, item))
         return;
+    hoverLevel_ = level;
+    hoverItem_ = item;
     const MenuEntry& e = menuAt(level).items[std::size_t(item)];
     path_.resize(level + 1);
     if (e.enabled && !e.items.empty())
@@ -170,6 +173,7 @@ bool WebMenus::reveal(const std::string& name, int& x, int& y)
         return false;
     const std::size_t item = path.back();
     path.pop_back();
+    hoverItem_ = -1;
     if (path.empty()) {  // on the bar
         path_.clear();
         const Box b = barBox(item);
@@ -211,7 +215,8 @@ void WebMenus::paintOpen(int width, int height) const
         for (std::size_t i = 0; i < m.items.size(); ++i) {
             const MenuEntry& e = m.items[i];
             const int y = b.y + 1 + int(i) * kItemHeight;
-            const bool lit = level + 1 < path_.size() && path_[level + 1] == i;
+            const bool lit = (level + 1 < path_.size() && path_[level + 1] == i) ||
+                             (level == hoverLevel_ && int(i) == hoverItem_ && e.enabled);
             if (lit)
                 fill(b.x + 1, y, b.w - 2, kItemHeight, kHighlight);
             const Colour c = !e.enabled ? kGreyed : lit ? rgb(255, 255, 255) : kText;

@@ -19,7 +19,11 @@ public:
     void setChecked(const std::string& name, bool checked);
     void setEnabled(const std::string& name, bool enabled);
     bool isOpen() const { return !path_.empty(); }
-    void close() { path_.clear(); }
+    void close()
+    {
+        path_.clear();
+        hoverItem_ = -1;
+    }
 
     // A press at a canvas point while a menu is open or on the bar: returns
     // the name of a command chosen, or "" (the press is the menus' either way).
@@ -50,6 +54,8 @@ private:
     std::vector<MenuEntry> tree_;
     std::vector<int> barX_;
     std::vector<std::size_t> path_;  // open: top menu, then each open submenu's item index
+    std::size_t hoverLevel_ = 0;
+    int hoverItem_ = -1;  // the item under the pointer in menu hoverLevel_, lit
     mutable int width_ = 574, height_ = 432;  // the canvas, as last painted
 };
 
