@@ -2,8 +2,8 @@
 """The web page's speed beside the native program's, in one run.
 
 usage: bench/web/run.py NATIVE_WEB_BENCH BENCH_PAGE_FOLDER [N [REPETITIONS]]
-  e.g. bench/web/run.py build/bench/web/web_bench build-web/bench 410 5
-Runs the native web_bench, then the same source compiled to WebAssembly in
+  e.g. bench/web/run.py build/bench/web/web_figures build-web/bench 410 5
+Runs the native web_figures, then the same source compiled to WebAssembly in
 headless Chromium, and prints both medians and their ratios (targets: a
 generation within 3 x, a load within 4 x).
 """
@@ -38,12 +38,14 @@ driver.set_script_timeout(3600)  # the page is busy for the whole run
 try:
     driver.get("http://127.0.0.1:%d/?n=%s&reps=%s" % (server.server_address[1], n, reps))
     for _ in range(3600):
-        line = driver.execute_script("return window.benchResult || null")
+        line, out = driver.execute_script("return [window.benchResult || null, document.getElementById('out').textContent]")
         if line:
             break
+        if "Aborted" in out or "web_figures:" in out:
+            sys.exit("bench/web/run.py: the page failed: " + out)
         time.sleep(0.5)
     else:
-        sys.exit("bench/web/run.py: the page gave no result: " + driver.find_element("id", "out").text)
+        sys.exit("bench/web/run.py: the page gave no result in 30 minutes")
     web = json.loads(line)
 finally:
     driver.quit()
