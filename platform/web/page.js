@@ -106,6 +106,11 @@
       ctx.drawImage(tmp, x * k, y * k, pw * k, ph * k);
       ctx.restore();
     },
+    ended() {
+      canvas.style.opacity = "0.4";
+      document.getElementById("notice").textContent =
+        "Cerebrix has ended. Reload the page to start it again; saved brains stay in this browser.";
+    },
     folderChanged() {
       if (window.cerebrixFiles) window.cerebrixFiles.changed();
     },

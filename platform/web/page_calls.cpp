@@ -23,6 +23,7 @@ EM_JS(void, cx_picture, (int x, int y, int w, int h, const void* p, int pw, int 
 });
 EM_JS(void, cx_set_title, (const char* s), { document.title = UTF8ToString(s); });
 EM_JS(void, cx_folder_changed, (), { cerebrixPage.folderChanged(); });
+EM_JS(void, cx_program_ended, (), { cerebrixPage.ended(); });
 
 namespace platform::web {
 
@@ -79,6 +80,11 @@ void setTitle(const std::string& s)
 void folderChanged()
 {
     cx_folder_changed();
+}
+
+void programEnded()
+{
+    cx_program_ended();
 }
 
 }  // namespace platform::web

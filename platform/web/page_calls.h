@@ -30,5 +30,7 @@ void setTitle(const std::string& s);
 // Tells the page that the brain folder changed: it writes it to the
 // browser's storage and lists it for download.
 void folderChanged();
+// The program has ended ("Quit"): the page says how to start it again.
+void programEnded();
 
 }  // namespace platform::web

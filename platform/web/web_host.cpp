@@ -159,6 +159,8 @@ void WebHost::end()
     menus_.close();
     overlaysChanged_ = true;
     paint();
+    // A page cannot close its own tab: it says that the program is over.
+    programEnded();
 }
 
 void WebHost::handle(const PageEvent& e)
