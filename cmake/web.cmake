@@ -27,7 +27,7 @@ set_target_properties(cerebrix_web PROPERTIES OUTPUT_NAME cerebrix RUNTIME_OUTPU
 target_link_options(cerebrix_web PRIVATE
   -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sINITIAL_MEMORY=64MB
   -sFORCE_FILESYSTEM=1 -lidbfs.js
-  -sEXPORTED_FUNCTIONS=_main,_cx_pointer,_cx_key,_cx_key_up,_cx_blur,_cx_drop,_cx_menu_point,_cx_control_text,_malloc,_free
+  -sEXPORTED_FUNCTIONS=_main,_cx_pointer,_cx_key,_cx_key_up,_cx_wheel,_cx_blur,_cx_drop,_cx_menu_point,_cx_control_text,_malloc,_free
   -sEXPORTED_RUNTIME_METHODS=FS,IDBFS,ccall,UTF8ToString,HEAPU8
   -sINVOKE_RUN=1 -sEXIT_RUNTIME=0)
 

@@ -148,6 +148,11 @@
       call("cx_pointer", Move, e.buttons & 7, x, y);
     }
   });
+  canvas.addEventListener("wheel", (e) => {
+    const [x, y] = at(e);
+    call("cx_wheel", Math.sign(e.deltaY) * Math.max(1, Math.round(Math.abs(e.deltaY) / 40)), x, y);
+    e.preventDefault();
+  }, { passive: false });
   canvas.addEventListener("contextmenu", (e) => e.preventDefault());
   canvas.addEventListener("keydown", (e) => {
     if (e.ctrlKey || e.metaKey) return;  // the browser's own shortcuts

@@ -128,6 +128,14 @@ void WebControls::release(int x, int y)
         click(*c);
 }
 
+void WebControls::scroll(WebControl& c, int steps)
+{
+    if (c.spec.kind != ControlKind::FileList)
+        return;
+    const int last = std::max(0, int(c.entries.size()) - visibleRows(c));
+    c.first = std::clamp(c.first + steps, 0, last);
+}
+
 void WebControls::click(const WebControl& c)
 {
     sink_.buttonClicked(c.spec.name);

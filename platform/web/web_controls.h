@@ -43,6 +43,8 @@ public:
     // A press and release on a control; a release anywhere ends a press.
     void press(WebControl& c, int x, int y);
     void release(int x, int y);
+    // The wheel over a file list moves its entries by `steps` rows.
+    void scroll(WebControl& c, int steps);
     // A key while a control has the focus: all keys stay with it.
     void key(int code, const std::string& typed, bool shift);
 

@@ -181,6 +181,10 @@ void WebHost::handle(const PageEvent& e)
         return;
     case PageEvent::Drop:
         return drop(e.text);
+    case PageEvent::Wheel:
+        if (WebControl* c = controls_.at(e.x, e.y - kMenuBarHeight))
+            controls_.scroll(*c, e.a);
+        return;
     }
 }
 
@@ -341,6 +345,11 @@ __attribute__((used, visibility("default"))) void cx_key(int code, int repeat, i
 __attribute__((used, visibility("default"))) void cx_key_up(int code)
 {
     post({.kind = PageEvent::KeyUp, .a = code});
+}
+
+__attribute__((used, visibility("default"))) void cx_wheel(int steps, int x, int y)
+{
+    post({.kind = PageEvent::Wheel, .a = steps, .x = x, .y = y});
 }
 
 __attribute__((used, visibility("default"))) void cx_blur()

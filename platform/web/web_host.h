@@ -15,8 +15,8 @@
 namespace platform::web {
 
 struct PageEvent {
-    enum Kind { Press, Release, Move, Key, KeyUp, Drop, Blur } kind = Move;
-    int a = 0, x = 0, y = 0;  // button(s) or key code; the point, in designed canvas pixels
+    enum Kind { Press, Release, Move, Key, KeyUp, Drop, Blur, Wheel } kind = Move;
+    int a = 0, x = 0, y = 0;  // button(s), key code or wheel steps; the point, in designed canvas pixels
     bool repeat = false;      // a key's auto-repeat
     bool shift = false;
     std::string text;         // the character a key types, or a dropped file's path
