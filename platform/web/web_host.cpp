@@ -12,16 +12,6 @@ namespace platform::web {
 
 WebHost* shownHost = nullptr;
 
-namespace {
-
-
-std::uint32_t opaque(Colour c)
-{
-    return c | 0xFF000000u;  // in memory r, g, b, a: what the page's image data wants
-}
-
-}  // namespace
-
 WebHost::WebHost(const WindowDesign& design, EventSink& sink)
     : sink_(sink), surface_(design.clientWidth, design.clientHeight, design.background), caption_(design.caption),
       menus_(design.menus), controls_(design.controls, sink)
@@ -123,7 +113,7 @@ void WebHost::setPicture(const std::string& control, const Surface& picture)
     c->rgba.resize(std::size_t(picture.width()) * std::size_t(picture.height()));
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
-            c->rgba[std::size_t(y * picture.width() + x)] = opaque(picture.point(x, y));
+            c->rgba[std::size_t(y * picture.width() + x)] = opaqueColour(picture.point(x, y));
     overlaysChanged_ = true;
 }
 
@@ -269,96 +259,4 @@ void WebHost::drop(const std::string& path)
     sink_.fileDropped(to.string());
 }
 
-void WebHost::paint()
-{
-    if (!shown_)
-        return;
-    const int w = surface_.width(), h = surface_.height();
-    const int scale = beginFrame(w, h + kMenuBarHeight);
-    Rect r = surface_.takeDirty();
-    if (scale != scale_) {
-        scale_ = scale;
-        r = {0, 0, w - 1, h - 1};
-    }
-    r.left = std::max(r.left, 0);
-    r.top = std::max(r.top, 0);
-    r.right = std::min(r.right, w - 1);
-    r.bottom = std::min(r.bottom, h - 1);
-    if (r.empty() && !overlaysChanged_)
-        return;
-    if (!r.empty()) {
-        const int rw = r.right - r.left + 1, rh = r.bottom - r.top + 1;
-        rgba_.resize(std::size_t(rw) * std::size_t(rh));
-        for (int y = 0; y < rh; ++y) {
-            const Colour* src = surface_.row(r.top + y) + r.left;
-            std::transform(src, src + rw, rgba_.begin() + std::ptrdiff_t(y) * rw, opaque);
-        }
-        putSurface(rgba_.data(), r.left, r.top, rw, rh);
-    }
-    overlaysChanged_ = false;
-    showSurface(kMenuBarHeight);
-    controls_.paint(kMenuBarHeight);
-    menus_.paintBar(w);
-    menus_.paintOpen(w, h + kMenuBarHeight);
-}
-
 }  // namespace platform::web
-
-namespace platform {
-
-struct Toolkit::Impl {};
-
-Toolkit::Toolkit(int& /*argc*/, char** /*argv*/) : impl_(std::make_unique<Impl>()) {}
-
-Toolkit::~Toolkit() = default;
-
-std::unique_ptr<Host> Toolkit::openWindow(const WindowDesign& design, EventSink& sink)
-{
-    return std::make_unique<web::WebHost>(design, sink);
-}
-
-}  // namespace platform
-
-// The page's doors into the queue. Points are in designed canvas pixels,
-// the menu bar's rows included; `text` is what a key types, in UTF-8.
-extern "C" {
-
-using platform::web::PageEvent;
-using platform::web::shownHost;
-
-static void post(PageEvent e)
-{
-    if (shownHost)
-        shownHost->post(std::move(e));
-}
-
-__attribute__((used, visibility("default"))) void cx_pointer(int kind, int buttons, int x, int y)
-{
-    post({.kind = PageEvent::Kind(kind), .a = buttons, .x = x, .y = y});
-}
-
-__attribute__((used, visibility("default"))) void cx_key(int code, int repeat, int shift, const char* text)
-{
-    post({.kind = PageEvent::Key, .a = code, .repeat = repeat != 0, .shift = shift != 0, .text = text ? text : ""});
-}
-
-__attribute__((used, visibility("default"))) void cx_key_up(int code)
-{
-    post({.kind = PageEvent::KeyUp, .a = code});
-}
-
-__attribute__((used, visibility("default"))) void cx_wheel(int steps, int x, int y)
-{
-    post({.kind = PageEvent::Wheel, .a = steps, .x = x, .y = y});
-}
-
-__attribute__((used, visibility("default"))) void cx_blur()
-{
-    post({.kind = PageEvent::Blur});
-}
-
-__attribute__((used, visibility("default"))) void cx_drop(const char* path)
-{
-    post({.kind = PageEvent::Drop, .text = path});
-}
-}

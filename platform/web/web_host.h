@@ -77,6 +77,12 @@ private:
     int scale_ = 0;
 };
 
+// A colour number as the page's image data takes it: r, g, b, a in memory.
+inline std::uint32_t opaqueColour(Colour c)
+{
+    return c | 0xFF000000u;
+}
+
 // The page has one window; its events and questions go to it.
 extern WebHost* shownHost;
 
