@@ -154,11 +154,13 @@
     e.preventDefault();
   }, { passive: false });
   canvas.addEventListener("contextmenu", (e) => e.preventDefault());
+  // Every key goes to the window, as on the desktop; with Control or Meta
+  // held the browser keeps its own shortcuts too (reload, close, copy).
   canvas.addEventListener("keydown", (e) => {
-    if (e.ctrlKey || e.metaKey) return;  // the browser's own shortcuts
-    const typed = [...e.key].length === 1 ? e.key : "";
+    if (!Module._started) return;
+    const typed = [...e.key].length === 1 && !e.ctrlKey && !e.metaKey ? e.key : "";
     Module.ccall("cx_key", null, ["number", "number", "number", "string"], [e.keyCode, e.repeat ? 1 : 0, e.shiftKey ? 1 : 0, typed]);
-    e.preventDefault();
+    if (!e.ctrlKey && !e.metaKey) e.preventDefault();
   });
   canvas.addEventListener("keyup", (e) => call("cx_key_up", e.keyCode));
   canvas.addEventListener("blur", () => call("cx_blur"));
