@@ -3,7 +3,8 @@
 #include "commands.h"
 #include "input_files.h"
 #include "output_path.h"
-#include "storage/output_file.h"
+#include "storage/read/brain_reader.h"
+#include "storage/write/brain_writer.h"
 
 namespace cli {
 

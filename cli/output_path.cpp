@@ -5,7 +5,7 @@
 
 #include "arguments.h"
 #include "standard_streams.h"
-#include "storage/output_file.h"
+#include "storage/output/output_file.h"
 
 namespace cli {
 

@@ -18,7 +18,7 @@
 #include "picture_format.h"
 #include "platform/image_file.h"
 #include "progress.h"
-#include "storage/output_file.h"
+#include "storage/output/file_batch.h"
 
 namespace cli {
 namespace {

@@ -17,7 +17,8 @@
 #include "docstrings.h"
 #include "platform/image_file.h"
 #include "script_brain.h"
-#include "storage/output_file.h"
+#include "storage/output/output_file.h"
+#include "storage/output/leftovers.h"
 #include "platform/shortened_names.h"
 
 namespace py = pybind11;

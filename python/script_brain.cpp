@@ -7,7 +7,9 @@
 
 #include "brain/canvases.h"
 #include "brain/sampling.h"
-#include "storage/brain_header.h"
+#include "storage/format/brain_format.h"
+#include "storage/read/brain_reader.h"
+#include "storage/write/brain_writer.h"
 
 namespace script {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "brain/generation.h"
-#include "storage/brain_file.h"
+#include "storage/format/brain_format.h"
 
 namespace script {
 

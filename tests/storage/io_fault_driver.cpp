@@ -12,8 +12,9 @@
 
 #include <cstdio>
 
-#include "storage/atomic_file.h"
-#include "storage/output_file.h"
+#include "storage/output/atomic_file.h"
+#include "storage/output/leftovers.h"
+#include "storage/output/file_batch.h"
 #include "tests/storage/brain_file_test_util.h"
 
 using namespace storage;

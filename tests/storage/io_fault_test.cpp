@@ -12,7 +12,8 @@
 #include <map>
 #include <memory>
 
-#include "storage/output_file.h"
+#include "storage/output/output_file.h"
+#include "storage/output/leftovers.h"
 
 #include "tests/storage/brain_file_test_util.h"
 

@@ -12,7 +12,8 @@
 #include <set>
 #include <thread>
 
-#include "storage/atomic_file.h"
+#include "storage/output/atomic_file.h"
+#include "storage/output/leftovers.h"
 
 #include "tests/storage/brain_file_test_util.h"
 

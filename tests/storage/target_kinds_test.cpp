@@ -13,7 +13,8 @@
 #include <functional>
 #include <memory>
 
-#include "storage/output_file.h"
+#include "storage/output/file_batch.h"
+#include "storage/output/leftovers.h"
 #include "tests/storage/brain_file_test_util.h"
 
 namespace storage::test {

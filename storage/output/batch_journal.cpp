@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "storage/atomic_file.h"
-#include "storage/batch_journal.h"
-#include "storage/commit_guards.h"
+#include "storage/output/atomic_file.h"
+#include "storage/output/leftovers.h"
+#include "storage/output/leftovers.h"
+#include "storage/output/batch_journal.h"
+#include "storage/output/commit_guards.h"
 
 namespace storage::detail {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "brain/cell_grid.h"
-#include "storage/field_scanner.h"
+#include "storage/read/field_scanner.h"
 
 namespace storage::detail {
 

@@ -4,7 +4,7 @@
 // field ends tells which field the piece starts with. Out of the lock it
 // decodes the piece into the grid. A field longer than a whole buffer, and
 // the bytes after the last field end, are left to the general field reader.
-#include "storage/cell_loader.h"
+#include "storage/read/cell_loader.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,9 +12,9 @@
 #include <new>
 #include <thread>
 
-#include "storage/cell_places.h"
-#include "storage/field_ends.h"
-#include "storage/load_turns.h"
+#include "storage/read/cell_places.h"
+#include "storage/read/field_ends.h"
+#include "storage/read/load_turns.h"
 
 namespace storage::detail {
 

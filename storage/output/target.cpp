@@ -1,6 +1,7 @@
 // Which existing files a write may replace, and which file that is when the
 // name is a symbolic link.
 #include <limits.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -8,7 +9,8 @@
 #include <cstring>
 #include <memory>
 
-#include "storage/atomic_file.h"
+#include "storage/output/leftovers.h"
+#include "storage/output/target.h"
 
 namespace storage::detail {
 

@@ -1,4 +1,4 @@
-#include "storage/commit_guards.h"
+#include "storage/output/commit_guards.h"
 
 #include <fcntl.h>
 #include <pthread.h>

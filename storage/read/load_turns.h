@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "brain/cell_grid.h"
-#include "storage/field_scanner.h"
+#include "storage/read/field_scanner.h"
 
 namespace storage::detail {
 

@@ -2,11 +2,11 @@
 // the decoding of what was read, outside it. While one thread reads, the
 // others decode, so the reads, which must come one after another, never
 // leave a core idle for long.
-#include "storage/load_turns.h"
+#include "storage/read/load_turns.h"
 
 #include <system_error>
 
-#include "storage/cell_places.h"
+#include "storage/read/cell_places.h"
 
 namespace storage::detail {
 

@@ -1,5 +1,5 @@
 // 32 bytes at a time where the processor has AVX2, chosen when first run.
-#include "storage/field_ends.h"
+#include "storage/read/field_ends.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

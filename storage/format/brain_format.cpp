@@ -1,4 +1,4 @@
-#include "storage/brain_header.h"
+#include "storage/format/brain_format.h"
 
 namespace storage::detail {
 

@@ -32,10 +32,11 @@
 #include <set>
 #include <vector>
 
-#include "storage/atomic_file.h"
-#include "storage/batch_journal.h"
-#include "storage/commit_guards.h"
-#include "storage/output_file.h"
+#include "storage/output/atomic_file.h"
+#include "storage/output/batch_journal.h"
+#include "storage/output/commit_guards.h"
+#include "storage/output/file_batch.h"
+#include "storage/output/leftovers.h"
 
 namespace storage {
 
@@ -47,7 +48,7 @@ using detail::JournalEntry;
 
 FileResult refuse(const std::string& path, const std::string& why)
 {
-    return detail::writeRefusal(path, why);
+    return refusal("write", path, why);
 }
 
 // Files kept open, unnamed, until the commit: as many as the process may

@@ -15,54 +15,9 @@
 #include <cstddef>
 #include <string>
 
+#include "storage/output/target.h"
+
 namespace storage::detail {
-
-// What a write will replace: the file a path leads to, links followed.
-struct Target {
-    std::string path;    // the file to replace or create
-    std::string folder;  // where its temporary file goes
-    bool exists = false;
-    mode_t mode = 0;     // of the file replaced
-    int systemError = 0; // behind a refusal the system made (ENOENT: no folder), 0 for a rule
-};
-
-// Why `name` may not be written, in plain words, or empty when it may; fills
-// `out` with where the new file goes. The rules every write obeys: a link is
-// followed and the file it leads to replaced; a link that leads nowhere, a
-// folder, device, FIFO or socket, a write-protected file, one with other
-// names (hard links; our own hidden backups do not count) and another
-// user's are refused, as is a folder that is not there.
-std::string targetProblem(const std::string& name, Target& out);
-// The folder the file `name` leads to lies in, without any other check.
-std::string targetFolder(const std::string& name);
-
-// Removes the temporary files that saves of processes no longer running left
-// in `folder`, and undoes the half-done commits of several files they left
-// (see output_file.h), under the folder's lock. A file is left alone while
-// its process runs, while any process holds the lock a save keeps on it
-// (which also covers a process of another machine on a shared folder), and
-// when it is another user's. False, with the reason, when another write
-// holds the folder too long. What had to be left aside is told through the
-// notice handler (output_file.h).
-bool removeAbandonedTemporaries(const std::string& folder, std::string& why);
-// A hidden file of ours whose process has gone and which nobody holds.
-bool abandoned(const std::string& path);
-// How many of `file`'s names in `folder` are our hidden backups.
-unsigned long ourBackupsOf(const std::string& folder, const struct stat& file);
-// Hands one line to the program's notice handler, if it set one.
-void notify(const std::string& line);
-
-// For tests: false makes saves take the named temporary file that folders
-// without unnamed files get.
-void allowUnnamedTemporaries(bool allowed);
-bool unnamedTemporariesAllowed();
-
-// Our hidden names in a folder, one kind per suffix; the process id in them
-// tells a later save whether the one that made them still runs.
-enum class Kind { Temporary, Journal, Backup };
-std::string hiddenName(const std::string& folder, Kind kind);
-// The process of one of those names, 0 for any other name.
-pid_t hiddenOwner(const char* name, Kind& kind);
 
 class AtomicFile {
 public:

@@ -6,7 +6,7 @@
 // 16 cells at a time. No branch depends on how many fields a block holds.
 // Lines ended by CR LF, as the program writes them, need no digit tests in
 // the lanes: the line end before a short field reads as leading zeros.
-#include "storage/wide_fields.h"
+#include "storage/read/wide_fields.h"
 
 #include <array>
 #include <cstring>

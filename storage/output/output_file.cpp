@@ -1,14 +1,9 @@
-#include "storage/output_file.h"
+#include "storage/output/output_file.h"
 
-#include "storage/atomic_file.h"
+#include "storage/output/atomic_file.h"
+#include "storage/output/target.h"
 
 namespace storage {
-
-FileResult detail::writeRefusal(const std::string& path, const std::string& why)
-{
-    const std::string what = path == kStandardOutput ? "Cannot write to standard output" : "Cannot write \"" + path + "\"";
-    return {false, what + ": " + why + "."};
-}
 
 FileResult checkOutput(const std::string& path)
 {
@@ -16,7 +11,7 @@ FileResult checkOutput(const std::string& path)
         return {true, {}};
     detail::Target target;
     if (std::string problem = detail::targetProblem(path, target); !problem.empty())
-        return detail::writeRefusal(path, problem);
+        return refusal("write", path, problem);
     return {true, {}};
 }
 
@@ -24,7 +19,7 @@ FileResult writeFile(const std::string& path, const std::string& bytes, WriteOpt
 {
     detail::AtomicFile file(path, options.sync);
     if (!file.open() || !file.write(bytes.data(), bytes.size()) || !file.commit())
-        return detail::writeRefusal(path, file.error());
+        return refusal("write", path, file.error());
     return {true, {}};
 }
 

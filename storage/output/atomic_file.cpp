@@ -1,6 +1,8 @@
-#include "storage/atomic_file.h"
+#include "storage/output/atomic_file.h"
+#include "storage/output/leftovers.h"
+#include "storage/output/leftovers.h"
 
-#include "storage/commit_guards.h"
+#include "storage/output/commit_guards.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

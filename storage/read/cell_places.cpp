@@ -2,7 +2,7 @@
 // the cells outside it, 0 in every file the program writes, are decoded into
 // a small scratch block first, and only a block that holds a value other
 // than 0 reaches (and, the first time, makes) the grid's store for them.
-#include "storage/cell_places.h"
+#include "storage/read/cell_places.h"
 
 #include <cerrno>
 #include <cstring>

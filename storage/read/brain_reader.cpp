@@ -12,10 +12,10 @@
 #include <memory>
 #include <new>
 
-#include "storage/brain_file.h"
-#include "storage/brain_header.h"
-#include "storage/cell_loader.h"
-#include "storage/field_scanner.h"
+#include "storage/read/brain_reader.h"
+#include "storage/format/brain_format.h"
+#include "storage/read/cell_loader.h"
+#include "storage/read/field_scanner.h"
 
 namespace storage {
 
@@ -84,7 +84,7 @@ private:
 
 FileResult refuse(const std::string& name, const std::string& why, int systemError = 0)
 {
-    return {false, "Cannot load \"" + name + "\": " + why + ".", systemError};
+    return refusal("load", name, why, systemError);
 }
 
 std::string cellName(std::uint64_t index, int channel, int n)

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "brain/cell_grid.h"
-#include "storage/field_scanner.h"
+#include "storage/read/field_scanner.h"
 
 namespace storage::detail {
 

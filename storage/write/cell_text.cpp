@@ -1,7 +1,7 @@
 // Each value's record comes ready made from a table and is copied with one
 // 8-byte store; runs of zero cells, most of the cells outside the pyramid,
 // are copied 16 cells at a time from a ready made text.
-#include "storage/cell_text.h"
+#include "storage/write/cell_text.h"
 
 #include <array>
 #include <cstring>

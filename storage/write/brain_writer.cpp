@@ -14,11 +14,11 @@
 #include <thread>
 #include <vector>
 
-#include "storage/atomic_file.h"
-#include "storage/brain_file.h"
-#include "storage/brain_header.h"
-#include "storage/cell_text.h"
-#include "storage/output_file.h"
+#include "storage/output/atomic_file.h"
+#include "storage/write/brain_writer.h"
+#include "storage/format/brain_format.h"
+#include "storage/write/cell_text.h"
+#include "storage/output/output_file.h"
 
 namespace storage {
 
@@ -164,8 +164,7 @@ private:
 
 FileResult refuse(const std::string& path, const std::string& why, int systemError = 0)
 {
-    const std::string what = path == kStandardOutput ? "Cannot save the brain to standard output" : "Cannot save \"" + path + "\"";
-    return {false, what + ": " + why + ".", systemError};
+    return refusal(path == kStandardOutput ? "save the brain" : "save", path, why, systemError);
 }
 
 char* putHeader(char* out, const BrainHeader& header)

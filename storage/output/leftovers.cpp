@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "storage/atomic_file.h"
-#include "storage/batch_journal.h"
-#include "storage/brain_file.h"
-#include "storage/commit_guards.h"
-#include "storage/output_file.h"
+#include "storage/output/atomic_file.h"
+#include "storage/output/batch_journal.h"
+#include "storage/output/leftovers.h"
+#include "storage/output/commit_guards.h"
+#include "storage/output/file_batch.h"
 
 namespace storage::detail {
 
