@@ -13,6 +13,7 @@
 #include <new>
 
 #include "storage/read/brain_reader.h"
+#include "storage/input_file.h"
 #include "storage/format/brain_format.h"
 #include "storage/read/cell_loader.h"
 #include "storage/read/field_scanner.h"
@@ -64,22 +65,6 @@ public:
 private:
     int fd_;
     char* buffer_;
-};
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
 };
 
 FileResult refuse(const std::string& name, const std::string& why, int systemError = 0)
@@ -243,23 +228,10 @@ FileResult readOpened(int fd, const struct stat& st, LoadedBrain& out, const std
 FileResult readBrainFile(const std::string& path, LoadedBrain& out, const Progress& progress)
 {
     out = LoadedBrain{};
-    // Non-blocking, so that a pipe given a brain's name cannot hang the open.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) {
-        const int err = errno;
-        return refuse(path, std::string("the file cannot be opened: ") + std::strerror(err), err);
-    }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        const int err = errno;
-        return refuse(path, std::string("the file cannot be examined: ") + std::strerror(err), err);
-    }
-    if (S_ISDIR(st.st_mode))
-        return refuse(path, "it is a folder, not a file");
-    if (!S_ISREG(st.st_mode))
-        return refuse(path, "it is not an ordinary file");
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    return readOpened(fd.get(), st, out, path, progress);
+    OpenedInput input;
+    if (FileResult opened = openInput(path, "load", input); !opened.ok)
+        return opened;
+    return readOpened(input.fd.get(), input.st, out, path, progress);
 }
 
 FileResult readBrainStream(int fd, LoadedBrain& out, const std::string& nameForMessages, const Progress& progress)
