@@ -1,8 +1,4 @@
 #include "storage/output/atomic_file.h"
-#include "storage/output/leftovers.h"
-#include "storage/output/leftovers.h"
-
-#include "storage/output/commit_guards.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -13,6 +9,10 @@
 #include <system_error>
 #include <thread>
 #include <utility>
+
+#include "platform/system_calls.h"
+#include "storage/output/commit_guards.h"
+#include "storage/output/leftovers.h"
 
 namespace storage::detail {
 
@@ -63,9 +63,9 @@ bool AtomicFile::open(bool tidyFolder)
     const std::string& folder = target_.folder;
 
     // An unnamed file vanishes by itself if the program dies mid-write; it is
-    // given a name only at commit, which needs /proc to refer to it.
-    if (unnamedTemporariesAllowed() && ::access("/proc/self/fd", X_OK) == 0) {
-        fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    // given a name only at commit.
+    if (unnamedTemporariesAllowed()) {
+        fd_ = platform::openUnnamedFile(folder);
         const int err = errno;
         if (fd_ >= 0)
             unnamed_ = true;
@@ -106,12 +106,10 @@ bool AtomicFile::write(const char* data, std::size_t size)
             return fail("writing failed", err);
         if (n == 0)
             return fail("writing failed: the disk took no more data", 0);
-#if defined(__linux__)
         // Start the disk on what is written so far, so that the final flush
         // has little left to wait for. Only a hint: the flush checks all.
         if (durable_ && !toStandardOutput() && !hintsByHand_)
-            (void)::sync_file_range(fd_, off64_t(written_), off64_t(n), SYNC_FILE_RANGE_WRITE);
-#endif
+            platform::startWriteBack(fd_, written_, std::size_t(n));
         written_ += std::size_t(n);
         data += n;
         size -= std::size_t(n);
@@ -121,25 +119,19 @@ bool AtomicFile::write(const char* data, std::size_t size)
 
 void AtomicFile::startWriteBack(unsigned long long from, std::size_t size) const
 {
-#if defined(__linux__)
     if (fd_ >= 0 && !toStandardOutput())
-        (void)::sync_file_range(fd_, off64_t(from), off64_t(size), SYNC_FILE_RANGE_WRITE);
-#else
-    (void)from;
-    (void)size;
-#endif
+        platform::startWriteBack(fd_, from, size);
 }
 
 bool AtomicFile::nameTemporary()
 {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string name = hiddenName(target_.folder, Kind::Temporary);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        const int err = platform::nameUnnamedFile(fd_, name);
+        if (err == 0) {
             tempName_ = std::move(name);
             return true;
         }
-        const int err = errno;
         if (err != EEXIST)
             return fail("cannot name the new file in the folder \"" + target_.folder + "\"", err);
     }
@@ -172,16 +164,16 @@ bool AtomicFile::commit()
     // Where nothing stands, the unnamed file takes the name itself: there
     // is no moment in which a kill could leave a hidden one.
     if (unnamed_ && !target_.exists) {
-        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        const int err = platform::nameUnnamedFile(fd_, target_.path);
+        if (err == 0) {
             ::close(fd_);
             fd_ = -1;
             sealed_ = true;
             syncFolder();
             return true;
         }
-        if (errno != EEXIST)  // a file that came meanwhile is replaced, as below
-            return fail("cannot put the new file in place", errno);
+        if (err != EEXIST)  // a file that came meanwhile is replaced, as below
+            return fail("cannot put the new file in place", err);
     }
     return seal() && place();
 }

@@ -6,12 +6,14 @@
 // the bytes after the last field end, are left to the general field reader.
 #include "storage/read/cell_loader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <thread>
 
+#include "platform/system_calls.h"
 #include "storage/read/cell_places.h"
 #include "storage/read/field_ends.h"
 #include "storage/read/load_turns.h"
@@ -20,8 +22,6 @@ namespace storage::detail {
 
 namespace {
 
-constexpr int kMostWorkers = 7;
-
 std::uint64_t cubeCells(int n)
 {
     return std::uint64_t(n) * std::uint64_t(n) * std::uint64_t(n);
@@ -29,9 +29,10 @@ std::uint64_t cubeCells(int n)
 
 int workersFor(const LoadTuning& tuning)
 {
-    const int cores = int(std::thread::hardware_concurrency());
-    const int workers = tuning.workers >= 0 ? tuning.workers : cores > 1 ? cores - 1 : 0;
-    return workers < kMostWorkers ? workers : kMostWorkers;
+    // Threads asked for by number (tests do) are granted up to the one cap.
+    if (tuning.workers >= 0)
+        return std::min(tuning.workers, platform::kMostThreads - 1);
+    return platform::usableThreads() - 1;
 }
 
 class Loader : public PieceSource {

@@ -14,8 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "storage/output/atomic_file.h"
 #include "storage/write/brain_writer.h"
+
+#include "platform/system_calls.h"
+#include "storage/output/atomic_file.h"
 #include "storage/format/brain_format.h"
 #include "storage/write/cell_text.h"
 #include "storage/output/output_file.h"
@@ -26,7 +28,6 @@ namespace {
 
 // Cells per piece of text: about 1.4 MiB of it as the program's brains go.
 constexpr std::size_t kPieceCells = std::size_t(1) << 17;
-constexpr int kMostThreads = 8;
 
 // The text of the cells, piece by piece, made on the caller and on helper
 // threads alike and written in file order.
@@ -42,8 +43,7 @@ public:
     // False when the memory for the buffers cannot be had.
     bool start()
     {
-        const int cores = int(std::thread::hardware_concurrency());
-        const int threads = pieces_ < 2 || cores < 1 ? 1 : cores > kMostThreads ? kMostThreads : cores;
+        const int threads = pieces_ < 2 ? 1 : platform::usableThreads();
         const std::size_t most = cells_ < kPieceCells ? cells_ : kPieceCells;
         buffers_.resize(std::size_t(threads));
         for (auto& buffer : buffers_)
