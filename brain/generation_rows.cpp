@@ -40,9 +40,9 @@ CEREBRIX_INLINE V pairAt(const std::uint8_t* u, int x)
 }
 
 // One row, x in [0, side), side >= the width: own value plus the pair sums
-// of the two rows below. Whole vectors from the left; the last, partial
-// vector is instead the final full-width window of the row, computed from
-// the row's values before the loop changed any of them, and stored last.
+// of the two rows below it, u0 and u1. Whole vectors from the left; the last,
+// partial vector is instead the final full-width window of the row, computed
+// from the row's values before the loop changed any of them, and stored last.
 template <typename V>
 CEREBRIX_INLINE void oneRow(std::uint8_t* cur, const std::uint8_t* u0, const std::uint8_t* u1, int side)
 {
@@ -56,47 +56,25 @@ CEREBRIX_INLINE void oneRow(std::uint8_t* cur, const std::uint8_t* u0, const std
         store(cur + last, tail);
 }
 
-// Two rows at once: the pair sums of the row below the first and above the
-// second (u1) serve both, so each cell takes four loads and three and a half
-// adds instead of five and four. Walked along x, the five rows (two of the
-// square, three below) are read and written in step, left to right.
-template <typename V>
-CEREBRIX_INLINE void twoRows(std::uint8_t* cur0, std::uint8_t* cur1, const std::uint8_t* u0, const std::uint8_t* u1,
-                             const std::uint8_t* u2, int side)
-{
-    constexpr int w = int(sizeof(V));
-    const int last = side - w;
-    const V shared = pairAt<V>(u1, last);
-    const V tail0 = load<V>(cur0 + last) + pairAt<V>(u0, last) + shared;
-    const V tail1 = load<V>(cur1 + last) + shared + pairAt<V>(u2, last);
-    int x = 0;
-    for (; x + w <= side; x += w) {
-        const V middle = pairAt<V>(u1, x);
-        store(cur0 + x, load<V>(cur0 + x) + pairAt<V>(u0, x) + middle);
-        store(cur1 + x, load<V>(cur1 + x) + middle + pairAt<V>(u2, x));
-    }
-    if (x < side) {
-        store(cur0 + last, tail0);
-        store(cur1 + last, tail1);
-    }
-}
-
 // Rows [from, to) of a square of `side` cells a row, one channel, over the
 // square below it (side + 1 cells a row, one row and one column more, both
 // before this square's first), in vectors of V. Byte arithmetic wraps, which
 // is exactly the remainder by 256.
+//
+// One row at a time. Two rows a pass, the pair sums of the row between them
+// serving both (four loads a vector instead of five), was 2 to 5 % slower on
+// one thread at N = 100 to 410; pair sums made from vertical sums shifted in
+// registers (three loads) were no faster where the pyramid fits the cache.
+// Loads are not what limits a row; which layer was written last is.
 template <typename V>
 CEREBRIX_INLINE void rowsIn(std::uint8_t* square, const std::uint8_t* under, int side, int from, int to)
 {
     const std::size_t len = std::size_t(side), underLen = len + 1;
-    // Cell i of row j lies over cell i + 1 of under rows j and j + 1.
-    auto cur = [&](int j) { return square + std::size_t(j) * len; };
-    auto below = [&](int j) { return under + std::size_t(j) * underLen + 1; };
-    int j = from;
-    for (; j + 2 <= to; j += 2)
-        twoRows<V>(cur(j), cur(j + 1), below(j), below(j + 1), below(j + 2), side);
-    if (j < to)
-        oneRow<V>(cur(j), below(j), below(j + 1), side);
+    for (int j = from; j < to; ++j) {
+        // Cell i of row j lies over cell i + 1 of under rows j and j + 1.
+        const std::uint8_t* upper = under + std::size_t(j) * underLen + 1;
+        oneRow<V>(square + std::size_t(j) * len, upper, upper + underLen, side);
+    }
 }
 
 // Rows narrower than the widest vector take the widest that fits them.
