@@ -140,7 +140,8 @@ std::vector<OracleCase> threadCases()
 INSTANTIATE_TEST_SUITE_P(Threads, EngineMatchesOracle, testing::ValuesIn(threadCases()), caseName);
 
 // Every row kernel the CPU can run, forced: every side from 1 to 130 (each
-// vector width's whole vectors, tails and row pairs), alone and in bands.
+// width's whole vectors and tail windows, and the narrower widths a wide
+// kernel falls back to for short rows), alone and in bands.
 std::vector<OracleCase> widthCases(int n, int generations)
 {
     std::vector<OracleCase> cases;
