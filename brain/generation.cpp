@@ -254,8 +254,10 @@ int automaticThreads(int n)
 Apex generateSingleThreaded(CellGrid& grid)
 {
     const int n = grid.size();
-    for (int z = 1; z < n; ++z)
-        for (int c = 0; c < kChannels; ++c)
+    // Channel by channel, so that each layer reads the one just written,
+    // while it is still in the cache, not one written three layers ago.
+    for (int c = 0; c < kChannels; ++c)
+        for (int z = 1; z < n; ++z)
             layerRows(grid, c, z, z, n);
     return apexOf(grid);
 }
