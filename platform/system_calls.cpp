@@ -80,13 +80,30 @@ int usableThreads()
 
 int runnableThreads()
 {
+    // Read with plain calls: the engine asks before every large generation.
+    const int fd = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    char text[128];
+    const ssize_t got = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (got <= 0)
+        return -1;
+    text[got] = '\0';
     // "0.52 0.58 0.59 3/467 12345": the fourth field counts runnable threads.
-    std::istringstream fields(systemFileText("/proc/loadavg"));
-    std::string skip;
-    int running = -1;
-    if (fields >> skip >> skip >> skip >> running)
-        return running;
-    return -1;
+    const char* p = text;
+    for (int field = 0; field < 3; ++field) {
+        p = std::strchr(p, ' ');
+        if (!p)
+            return -1;
+        ++p;
+    }
+    if (*p < '0' || *p > '9')
+        return -1;
+    int running = 0;
+    while (*p >= '0' && *p <= '9')
+        running = running * 10 + (*p++ - '0');
+    return running;
 }
 
 std::string systemFileText(const std::string& path)

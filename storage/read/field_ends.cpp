@@ -1,9 +1,11 @@
-// 32 bytes at a time where the processor has AVX2, chosen when first run.
+// 32 bytes at a time where the processor has AVX2, as the one CPU check says.
 #include "storage/read/field_ends.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
+
+#include "platform/cpu_features.h"
 
 namespace storage::detail {
 
@@ -47,8 +49,7 @@ __attribute__((target("avx2,popcnt"))) FieldEnds fieldEndsAvx2(const char* p, st
 FieldEnds fieldEnds(const char* p, std::size_t n)
 {
 #if defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
-    if (avx2)
+    if (int(platform::vectorWidth()) >= int(platform::VectorWidth::Avx2))
         return fieldEndsAvx2(p, n);
 #endif
     return fieldEndsTail(p, 0, n, FieldEnds{});

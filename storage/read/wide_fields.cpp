@@ -15,6 +15,8 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/cpu_features.h"
+
 namespace storage::detail {
 
 #if defined(__x86_64__)
@@ -267,8 +269,7 @@ __attribute__((target("avx2,popcnt"))) void fieldsAvx2(FieldCursor& c, const cha
 
 void wideFields(FieldCursor& c, const char* begin, const char* end, std::uint64_t fields)
 {
-    static const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
-    if (avx2)
+    if (int(platform::vectorWidth()) >= int(platform::VectorWidth::Avx2))
         fieldsAvx2(c, begin, end, fields);
 }
 
