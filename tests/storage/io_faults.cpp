@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -27,6 +28,9 @@ namespace {
 bool armed = false;
 long counted = 0;
 std::string* callLog = nullptr;
+// A save closes the file it replaced on a thread of its own: the count and
+// the log are shared with it.
+std::mutex counting;
 
 long envNumber(const char* name, long otherwise)
 {
@@ -56,12 +60,15 @@ bool strikes(const char* name, const std::string& file)
 {
     if (!armed || !counts(name))
         return false;
-    ++counted;
-    if (!callLog)
-        callLog = new std::string;
-    *callLog += std::string(name) + " " + file + "\n";
-    if (counted != envNumber("IO_FAULTS_AT", 0))
-        return false;
+    {
+        const std::lock_guard<std::mutex> lock(counting);
+        ++counted;
+        if (!callLog)
+            callLog = new std::string;
+        *callLog += std::string(name) + " " + file + "\n";
+        if (counted != envNumber("IO_FAULTS_AT", 0))
+            return false;
+    }
     if (const long signal = envNumber("IO_FAULTS_SIGNAL", 0)) {
         ::raise(int(signal));
         return false;
