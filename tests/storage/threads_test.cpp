@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/cpu_features.h"
 #include "platform/system_calls.h"
 #include "tests/storage/brain_file_test_util.h"
 
@@ -60,17 +59,6 @@ TEST(StorageThreads, OneCpuLoadsAndSavesOnOneThreadWithTheSameResults)
     EXPECT_LE(saveAndLoad(brain, dir.file("pinned.brain"), pinned), before);
     EXPECT_EQ(slurp(dir.file("free.brain")), slurp(dir.file("pinned.brain")));
     EXPECT_TRUE(sameBrain(free, brain) && sameBrain(pinned, brain));
-}
-
-TEST(StorageThreads, ThePortableScannersReadWhatTheWideOnesRead)
-{
-    LoadedBrain wide, plain;
-    const std::string good = brainText("40,40,40,1,2,3,0,0,1,1", 40);
-    ASSERT_TRUE(readBrainText(good.data(), good.size(), wide, "wide").ok);
-    ASSERT_TRUE(platform::forceVectorWidth(platform::VectorWidth::Baseline));
-    const std::shared_ptr<void> unforce(nullptr, [](void*) { platform::unforceVectorWidth(); });
-    ASSERT_TRUE(readBrainText(good.data(), good.size(), plain, "plain").ok);
-    EXPECT_TRUE(sameBrain(wide, plain));
 }
 
 TEST(StorageThreads, TheControlGroupCpuLimitIsTheLeastOnTheWayUp)
