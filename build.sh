@@ -110,10 +110,10 @@ fuzz)
     ninja -C build-fuzz fuzz_reader
     # The corpus lives in the tree: finds go to a scratch folder first, and
     # only those that reach code the tree's corpus does not are merged into it.
-    fuzzer=(./build-fuzz/tests/storage/fuzz_reader -dict=tests/storage/brain.dict -artifact_prefix=build-fuzz/)
+    fuzzer=(./build-fuzz/tests/storage/fuzz_reader -dict=tests/storage/read/brain.dict -artifact_prefix=build-fuzz/)
     rm -rf build-fuzz/finds && mkdir -p build-fuzz/finds
-    "${fuzzer[@]}" -max_total_time="${2:-60}" build-fuzz/finds tests/storage/corpus
-    "${fuzzer[@]}" -merge=1 tests/storage/corpus build-fuzz/finds
+    "${fuzzer[@]}" -max_total_time="${2:-60}" build-fuzz/finds tests/storage/read/corpus
+    "${fuzzer[@]}" -merge=1 tests/storage/read/corpus build-fuzz/finds
     ;;
 monkey)
     install_missing

@@ -2,8 +2,8 @@
 #include <csignal>
 #include <cstdio>
 
-#include "storage/brain_file.h"
-#include "storage/output_file.h"
+#include "storage/output/leftovers.h"
+#include "storage/output/output_file.h"
 #include "platform/command_line.h"
 #include "platform/open_files.h"
 #include "program.h"

@@ -1,10 +1,7 @@
 #include "generation.h"
 
 #include "generation_rows.h"
-
-#include <fcntl.h>
-#include <sched.h>
-#include <unistd.h>
+#include "platform/system_calls.h"
 
 #include <algorithm>
 #include <atomic>
@@ -22,7 +19,6 @@ namespace {
 constexpr int kThreadedFrom = 160;
 
 // The most threads the automatic count picks.
-constexpr int kMaxThreads = 8;
 
 // Rows per band, the unit of work a thread takes at a time.
 constexpr int kBandRows = 8;
@@ -33,7 +29,7 @@ constexpr int kSpinsBeforeSleep = 2000;
 // Helper threads of all generations that have not finished yet, and how
 // many may be.
 std::atomic<int> liveHelpers{0};
-constexpr int kMaxLiveHelpers = 2 * kMaxThreads;
+constexpr int kMaxLiveHelpers = 2 * platform::kMostThreads;
 
 Apex apexOf(const CellGrid& grid)
 {
@@ -203,28 +199,9 @@ private:
 // or -1 when the system does not say.
 int otherRunnableThreads()
 {
-    const int fd = ::open("/proc/loadavg", O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const int running = platform::runnableThreads();
+    if (running < 0)
         return -1;
-    char text[128];
-    const ssize_t got = ::read(fd, text, sizeof text - 1);
-    ::close(fd);
-    if (got <= 0)
-        return -1;
-    text[got] = '\0';
-    // "0.52 0.58 0.59 3/467 12345": the fourth field counts runnable threads.
-    const char* p = text;
-    for (int field = 0; field < 3; ++field) {
-        p = std::strchr(p, ' ');
-        if (!p)
-            return -1;
-        ++p;
-    }
-    int running = 0;
-    if (*p < '0' || *p > '9')
-        return -1;
-    while (*p >= '0' && *p <= '9')
-        running = running * 10 + (*p++ - '0');
     // Our own helpers still finishing the last generation leave at once.
     return std::max(running - 1 - liveHelpers.load(std::memory_order_relaxed), 0);
 }
@@ -233,18 +210,14 @@ int otherRunnableThreads()
 
 int coresAvailable()
 {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) == 0)
-        return std::max(CPU_COUNT(&set), 1);
-    return std::max(int(std::thread::hardware_concurrency()), 1);
+    return platform::usableThreads();
 }
 
 int automaticThreads(int n)
 {
     if (n < kThreadedFrom)
         return 1;
-    const int cores = std::min(coresAvailable(), kMaxThreads);
+    const int cores = coresAvailable();
     if (cores < 2)
         return 1;
     const int others = otherRunnableThreads();
@@ -254,8 +227,10 @@ int automaticThreads(int n)
 Apex generateSingleThreaded(CellGrid& grid)
 {
     const int n = grid.size();
-    for (int z = 1; z < n; ++z)
-        for (int c = 0; c < kChannels; ++c)
+    // Channel by channel, so that each layer reads the one just written,
+    // while it is still in the cache, not one written three layers ago.
+    for (int c = 0; c < kChannels; ++c)
+        for (int z = 1; z < n; ++z)
             layerRows(grid, c, z, z, n);
     return apexOf(grid);
 }

@@ -27,7 +27,7 @@ Apex generateSingleThreaded(CellGrid& grid);
 // runnable thread of the system is using at this moment.
 int automaticThreads(int n);
 
-// Cores this process may run on.
+// Threads this process may use (platform::usableThreads).
 int coresAvailable();
 
 }  // namespace brain

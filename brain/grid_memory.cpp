@@ -5,12 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 
 #include "cell_grid.h"
+#include "platform/system_calls.h"
 
 namespace brain {
 namespace {
@@ -23,19 +22,7 @@ constexpr std::size_t kMapFrom = std::size_t(8) << 20;
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 constexpr std::size_t kSmallPage = 4096;
 
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23
-#endif
-
 constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
-
-std::string contents(const std::string& path)
-{
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The number after `key` at the start of a line of `text`, or -1.
 long long valueAfter(const std::string& text, const std::string& key)
@@ -46,52 +33,20 @@ long long valueAfter(const std::string& text, const std::string& key)
     return -1;
 }
 
-// Where the cgroup v2 hierarchy is mounted, and the folder of the group this
-// process is in below it; both empty when there is no such hierarchy.
-struct GroupFolders {
-    std::string mount, own;
-};
-
-GroupFolders groupFolders(const std::string& root)
-{
-    std::istringstream groups(contents(root + "/proc/self/cgroup"));
-    std::string line, group;
-    while (group.empty() && std::getline(groups, line))
-        if (line.starts_with("0::"))
-            group = line.substr(3);
-    if (group.empty())
-        return {};
-    std::istringstream mounts(contents(root + "/proc/self/mountinfo"));
-    while (std::getline(mounts, line)) {
-        // id parent device root mount-point options... - type source options
-        std::istringstream fields(line);
-        std::string id, parent, device, mountRoot, mountPoint, field;
-        fields >> id >> parent >> device >> mountRoot >> mountPoint;
-        while (fields >> field && field != "-") {}
-        if (fields >> field && field == "cgroup2") {
-            if (mountRoot != "/" && group.starts_with(mountRoot))
-                group.erase(0, mountRoot.size());
-            const std::string mount = root + (mountPoint == "/" ? "" : mountPoint);
-            return {mount, mount + (group == "/" ? "" : group)};
-        }
-    }
-    return {};
-}
-
 // The room left under the memory limit of the process's own group and of
 // every group above it: any of them may be the one reached first (a user
 // session's limit sits a few levels above the program's own group).
 std::size_t groupHeadroom(const std::string& root)
 {
-    const GroupFolders folders = groupFolders(root);
+    const platform::ControlGroup folders = platform::controlGroup(root);
     std::string folder = folders.own;
     std::size_t least = kUnlimited;
     while (!folder.empty() && folder.size() >= folders.mount.size()) {
-        const std::string max = contents(folder + "/memory.max");
+        const std::string max = platform::systemFileText(folder + "/memory.max");
         if (!max.empty() && max[0] >= '0' && max[0] <= '9') {
             const unsigned long long limit = std::strtoull(max.c_str(), nullptr, 10);
-            const unsigned long long current = std::strtoull(contents(folder + "/memory.current").c_str(), nullptr, 10);
-            const std::string stat = contents(folder + "/memory.stat");
+            const unsigned long long current = std::strtoull(platform::systemFileText(folder + "/memory.current").c_str(), nullptr, 10);
+            const std::string stat = platform::systemFileText(folder + "/memory.stat");
             const unsigned long long cache = std::uint64_t(std::max(0LL, valueAfter(stat, "active_file ")))
                 + std::uint64_t(std::max(0LL, valueAfter(stat, "inactive_file ")));
             const unsigned long long used = current - std::min(current, cache);
@@ -126,7 +81,7 @@ std::uint8_t* mapAligned(std::size_t bytes)
 
 std::size_t memoryHeadroom(const std::string& root)
 {
-    const long long availableKiB = valueAfter(contents(root + "/proc/meminfo"), "MemAvailable:");
+    const long long availableKiB = valueAfter(platform::systemFileText(root + "/proc/meminfo"), "MemAvailable:");
     const std::size_t available = availableKiB >= 0 ? std::size_t(availableKiB) * 1024 : kUnlimited;
     return std::min(available, groupHeadroom(root));
 }
@@ -151,9 +106,9 @@ std::uint8_t* takeZeroed(std::size_t bytes, bool populated, bool bounded) noexce
         return nullptr;
     // Asked for, huge pages come also where the system grants them only on
     // request. Where it grants none, the pages stay small: all the same.
-    ::madvise(data, bytes, MADV_HUGEPAGE);
-    if (populated && ::madvise(data, bytes, MADV_POPULATE_WRITE) != 0) {
-        if (errno != EINVAL) {  // the memory is not there after all
+    platform::adviseHugePages(data, bytes);
+    if (const int err = populated ? platform::populateForWriting(data, bytes) : 0; err != 0) {
+        if (err != EINVAL) {  // the memory is not there after all
             giveBack(data, bytes);
             return nullptr;
         }

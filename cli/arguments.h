@@ -7,15 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "storage/file_result.h"
+
 namespace cli {
 
 // The command line itself is wrong: exit status 2.
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
-// The command is understood but cannot be done: exit status 1.
+// The command is understood but cannot be done: exit status 1. It carries
+// the refusal as the reader and the writer give it, errno included.
 struct Refusal : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit Refusal(const std::string& message) : std::runtime_error(message), result{false, message, 0} {}
+    explicit Refusal(const storage::FileResult& refused) : std::runtime_error(refused.error), result(refused) {}
+    storage::FileResult result;
 };
 
 struct OptionKind {

@@ -3,7 +3,8 @@
 #include "commands.h"
 #include "input_files.h"
 #include "output_path.h"
-#include "storage/output_file.h"
+#include "storage/read/brain_reader.h"
+#include "storage/write/brain_writer.h"
 
 namespace cli {
 
@@ -18,13 +19,13 @@ storage::LoadedBrain loadBrain(const Arguments& args, long long* length)
 
 storage::LoadedBrain loadBrainFile(const std::string& name, long long* length)
 {
-    const InputFile input(name, "Cannot load");
+    const InputFile input(name, "load");
     if (length)
         *length = input.length();
     storage::LoadedBrain brain;
     const storage::FileResult result = storage::readBrainStream(input.fd(), brain, input.name());
     if (!result.ok)
-        throw Refusal(result.error);
+        throw Refusal(result);
     return brain;
 }
 
@@ -35,7 +36,7 @@ void saveBrain(const std::string& path, const storage::LoadedBrain& brain, const
         report(path, result, true);
     const storage::FileResult written = storage::writeBrainFile(path, brain.header, *brain.cells);
     if (!written.ok)
-        throw Refusal(written.error);
+        throw Refusal(written);
     if (!result.empty() && toStdout)
         report(path, result);
 }

@@ -6,7 +6,7 @@
 
 #include "arguments.h"
 #include "brain/generation.h"
-#include "storage/brain_file.h"
+#include "storage/format/brain_format.h"
 
 namespace cli {
 

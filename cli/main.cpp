@@ -9,7 +9,8 @@
 #include "arguments.h"
 #include "commands.h"
 #include "standard_streams.h"
-#include "storage/output_file.h"
+#include "storage/output/output_file.h"
+#include "storage/output/leftovers.h"
 #include "text_escape.h"
 
 #ifndef CEREBRIX_VERSION

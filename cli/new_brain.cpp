@@ -32,7 +32,7 @@ void parseColour(const std::string& text, storage::BrainHeader& header)
 // brain when the image is too small.
 platform::Surface readPicture(const std::string& path, int n)
 {
-    const InputFile input(path, "Cannot read the image");
+    const InputFile input(path, "read the image");
     platform::Surface image;
     int width = 0, height = 0;
     const platform::ImageResult read = platform::readImageCorner(input.fd(), n, image, width, height);

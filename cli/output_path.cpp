@@ -5,7 +5,7 @@
 
 #include "arguments.h"
 #include "standard_streams.h"
-#include "storage/output_file.h"
+#include "storage/output/output_file.h"
 
 namespace cli {
 
@@ -13,7 +13,7 @@ void checkOutputPath(const std::string& target, const std::string& input)
 {
     const storage::FileResult r = storage::checkOutput(target);
     if (!r.ok)
-        throw Refusal(r.error);
+        throw Refusal(r);
     // By identity, not by name: "./a.png", a link to it and a second name
     // of the folder all lead to the same file.
     struct stat out {}, in {};

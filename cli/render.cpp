@@ -18,7 +18,7 @@
 #include "picture_format.h"
 #include "platform/image_file.h"
 #include "progress.h"
-#include "storage/output_file.h"
+#include "storage/output/file_batch.h"
 
 namespace cli {
 namespace {
@@ -75,7 +75,7 @@ public:
         if (failed_)
             throw Refusal(error_ + "; no picture was written");
         if (!committed.ok)
-            throw Refusal(committed.error);
+            throw Refusal(committed);
     }
 
 private:
@@ -161,7 +161,7 @@ void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string
     if (!encoded.ok)
         throw Refusal("Cannot write \"" + target + "\": " + encoded.error);
     if (const FileResult written = storage::writeFile(target, png); !written.ok)
-        throw Refusal(written.error);
+        throw Refusal(written);
 }
 
 }  // namespace

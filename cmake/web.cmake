@@ -4,6 +4,8 @@
 # No threads, so the page needs no cross-origin isolation.
 # -msse2: the reader's SSE2 paths, which Emscripten maps onto SIMD128.
 add_compile_options(-msimd128 -msse2 -fexceptions)
+# The browser's file system is no Linux: the core keeps to plain POSIX calls.
+set(CEREBRIX_PORTABLE_CORE ON CACHE BOOL "" FORCE)
 # size_t is 32 bits here: the engine's and storage's 64-bit counts narrow
 # where they index memory, which cannot exceed 4 GiB on this target anyway.
 # (After -Wconversion, which would turn the warning on again.)
@@ -16,9 +18,6 @@ add_subdirectory(storage)
 add_subdirectory(window)
 add_subdirectory(commands)
 add_subdirectory(files)
-# WebAssembly has no per-function target choice: the engine's rows are built
-# once, for the baseline, which here is SIMD128.
-set_property(SOURCE ${PROJECT_SOURCE_DIR}/brain/generation_rows.cpp DIRECTORY brain APPEND PROPERTY COMPILE_DEFINITIONS CEREBRIX_TSAN=1)
 
 add_executable(cerebrix_web app/web_main.cpp app/program.cpp)
 target_include_directories(cerebrix_web PRIVATE ${PROJECT_SOURCE_DIR})
@@ -41,7 +40,7 @@ cerebrix_use_warnings(${PROJECT_SOURCE_DIR})
 # The benchmark page: the engine and the reader timed in the browser.
 add_executable(web_figures bench/web/web_figures.cpp)
 target_include_directories(web_figures PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(web_figures PRIVATE storage brain platform_web)
+target_link_libraries(web_figures PRIVATE storage brain)
 set_target_properties(web_figures PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 target_link_options(web_figures PRIVATE -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sINITIAL_MEMORY=64MB
   -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sEXPORTED_RUNTIME_METHODS=callMain)

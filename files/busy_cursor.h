@@ -4,7 +4,8 @@
 // passed the host shows the wait cursor, until this object goes.
 #include <chrono>
 
-#include "storage/brain_file.h"
+#include "storage/read/brain_reader.h"
+#include "storage/write/brain_writer.h"
 #include "platform/host.h"
 
 namespace files {

@@ -5,7 +5,8 @@
 #include <system_error>
 #include <vector>
 
-#include "storage/brain_file.h"
+#include "storage/read/brain_reader.h"
+#include "storage/write/brain_writer.h"
 #include "busy_cursor.h"
 #include "window/drawing.h"
 #include "window/fitted_message.h"

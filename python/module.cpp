@@ -17,7 +17,8 @@
 #include "docstrings.h"
 #include "platform/image_file.h"
 #include "script_brain.h"
-#include "storage/output_file.h"
+#include "storage/output/output_file.h"
+#include "storage/output/leftovers.h"
 #include "platform/shortened_names.h"
 
 namespace py = pybind11;
@@ -60,9 +61,9 @@ py::object fsDecoded(const std::string& bytes)
 void raiseRefusal(const script::Refusal& refusal)
 {
     const std::string message = platform::withNamesShortened(refusal.what(), namesIn(refusal.name), kNameKept);
-    if (refusal.systemError == ENOMEM) {
+    if (refusal.result.systemError == ENOMEM) {
         PyErr_SetObject(PyExc_MemoryError, fsDecoded(message).ptr());
-    } else if (refusal.systemError != 0) {
+    } else if (refusal.result.systemError != 0) {
         // OSError(errno, message, filename) makes the subclass that errno names.
         const std::string& name = refusal.name;
         py::object filename = py::none();
@@ -72,7 +73,7 @@ void raiseRefusal(const script::Refusal& refusal)
         std::string bare = message;
         if (!name.empty() && !bare.empty() && bare.back() == '.')
             bare.pop_back();
-        const py::tuple args = py::make_tuple(refusal.systemError, fsDecoded(bare), filename);
+        const py::tuple args = py::make_tuple(refusal.result.systemError, fsDecoded(bare), filename);
         PyErr_SetObject(PyExc_OSError, args.ptr());
     } else {
         PyErr_SetObject(PyExc_ValueError, fsDecoded(message).ptr());

@@ -7,7 +7,9 @@
 
 #include "brain/canvases.h"
 #include "brain/sampling.h"
-#include "storage/brain_header.h"
+#include "storage/format/brain_format.h"
+#include "storage/read/brain_reader.h"
+#include "storage/write/brain_writer.h"
 
 namespace script {
 
@@ -19,7 +21,7 @@ ScriptBrain::ScriptBrain(int size)
     brain_.header = header;
     brain_.cells = brain::CellGrid::allocate(size);
     if (!brain_.cells)
-        throw Refusal("there is not enough memory for a brain of size " + std::to_string(size), ENOMEM);
+        throw Refusal({false, "there is not enough memory for a brain of size " + std::to_string(size), ENOMEM});
 }
 
 std::unique_ptr<ScriptBrain> ScriptBrain::load(const std::string& name)
@@ -27,7 +29,7 @@ std::unique_ptr<ScriptBrain> ScriptBrain::load(const std::string& name)
     storage::LoadedBrain loaded;
     const storage::FileResult result = storage::readBrainFile(name, loaded);
     if (!result.ok)
-        throw Refusal(result.error, result.systemError, name);
+        throw Refusal(result, name);
     return std::unique_ptr<ScriptBrain>(new ScriptBrain(std::move(loaded)));
 }
 
@@ -36,7 +38,7 @@ std::unique_ptr<ScriptBrain> ScriptBrain::loadText(const char* data, std::size_t
     storage::LoadedBrain loaded;
     const storage::FileResult result = storage::readBrainText(data, size, loaded, name);
     if (!result.ok)
-        throw Refusal(result.error, result.systemError);
+        throw Refusal(result);
     return std::unique_ptr<ScriptBrain>(new ScriptBrain(std::move(loaded)));
 }
 
@@ -102,7 +104,7 @@ void ScriptBrain::save(const std::string& name)
     const std::lock_guard<std::mutex> lock(busy_);
     const storage::FileResult result = storage::writeBrainFile(name, brain_.header, *brain_.cells);
     if (!result.ok)
-        throw Refusal(result.error, result.systemError, name);
+        throw Refusal(result, name);
 }
 
 void ScriptBrain::paint(const Pixels& picture)
@@ -168,9 +170,10 @@ void ScriptBrain::setCells(const std::uint8_t* in)
                         std::memcpy(cells.squareRow(c, y, z), in + z, std::size_t(n - z));
                 }
     } catch (const std::bad_alloc&) {
-        throw Refusal("there is not enough memory for the cells outside the pyramid of a brain of size "
-                          + std::to_string(n),
-                      ENOMEM);
+        throw Refusal({false,
+                       "there is not enough memory for the cells outside the pyramid of a brain of size "
+                           + std::to_string(n),
+                       ENOMEM});
     }
 }
 

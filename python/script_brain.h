@@ -11,7 +11,8 @@
 #include <string>
 
 #include "brain/generation.h"
-#include "storage/brain_file.h"
+#include "storage/file_result.h"
+#include "storage/format/brain_format.h"
 
 namespace script {
 
@@ -21,11 +22,11 @@ namespace script {
 // `name` is the file's name as the system spells it (any bytes), empty when
 // no file is concerned.
 struct Refusal : std::runtime_error {
-    Refusal(const std::string& message, int error, std::string file = {})
-        : std::runtime_error(message), systemError(error), name(std::move(file))
+    explicit Refusal(storage::FileResult refused, std::string file = {})
+        : std::runtime_error(refused.error), result(std::move(refused)), name(std::move(file))
     {
     }
-    int systemError;
+    storage::FileResult result;
     std::string name;
 };
 

@@ -54,6 +54,7 @@
 #include <vector>
 
 #include "brain/generation.h"
+#include "platform/cpu_features.h"
 #include "tests/brain/plain_brain.h"
 
 namespace {
@@ -154,11 +155,25 @@ void BM_Engine(benchmark::State& state)
     }
     runEngineBesideOneThread(state, [](brain::CellGrid& g) { return brain::generate(g); });
     state.counters["engine_threads"] = brain::automaticThreads(int(state.range(0)));
+    state.counters["vector_bytes"] = int(platform::vectorWidth());
 }
 
 void BM_EngineOneThread(benchmark::State& state)
 {
     runEngine(state, [](brain::CellGrid& g) { return brain::generateSingleThreaded(g); });
+    state.counters["vector_bytes"] = int(platform::vectorWidth());
+}
+
+// One thread, the row kernel forced to each width (second argument, bytes);
+// skipped where the CPU cannot run it.
+void BM_EngineOneThreadAtWidth(benchmark::State& state)
+{
+    if (!platform::forceVectorWidth(platform::VectorWidth(state.range(1)))) {
+        state.SkipWithError("this CPU cannot run that vector width");
+        return;
+    }
+    BM_EngineOneThread(state);
+    platform::unforceVectorWidth();
 }
 
 // One thread per core, whatever the load.
@@ -299,6 +314,7 @@ void sizes(benchmark::internal::Benchmark* b)
 
 BENCHMARK(BM_Engine)->Apply(sizes);
 BENCHMARK(BM_EngineOneThread)->Apply(sizes);
+BENCHMARK(BM_EngineOneThreadAtWidth)->ArgsProduct({{200, 410}, {16, 32, 64}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EngineThreads)->Apply(sizes);
 BENCHMARK(BM_Plain32)->Apply(sizes);
 BENCHMARK(BM_ThreadCountChoice);

@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "brain/generation.h"
-#include "storage/brain_file.h"
+#include "storage/read/brain_reader.h"
 
 namespace {
 

@@ -25,7 +25,8 @@
 #include <vector>
 
 #include "bench/storage/iostream_brain_file.h"
-#include "storage/brain_file.h"
+#include "storage/read/brain_reader.h"
+#include "storage/write/brain_writer.h"
 
 namespace {
 

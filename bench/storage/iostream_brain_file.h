@@ -3,7 +3,7 @@
 // streams, formatted output and extraction, as a first version would do it.
 #include <string>
 
-#include "storage/brain_file.h"
+#include "storage/format/brain_format.h"
 
 namespace bench {
 

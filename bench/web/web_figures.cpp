@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "brain/generation.h"
-#include "storage/brain_file.h"
+#include "storage/read/brain_reader.h"
+#include "storage/write/brain_writer.h"
 
 namespace {
 

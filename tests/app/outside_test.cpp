@@ -13,7 +13,7 @@
 
 #include "platform/command_line.h"
 #include "platform/open_files.h"
-#include "storage/brain_file.h"
+#include "storage/write/brain_writer.h"
 #include "tests/window/live_window.h"
 
 namespace {

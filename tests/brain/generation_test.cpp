@@ -15,6 +15,7 @@
 
 #include "brain/generation.h"
 #include "plain_brain.h"
+#include "platform/cpu_features.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ struct OracleCase {
     int generations;
     bool upper;
     int threads;  // 0: the automatic count
+    int vectorBytes = 0;  // the row kernel's width, forced; 0: the CPU's widest
 };
 
 // Shown by ctest beside each case's name.
@@ -63,6 +65,8 @@ void PrintTo(const OracleCase& c, std::ostream* os)
 {
     *os << "side " << c.n << ", " << c.generations << (c.generations == 1 ? " generation, " : " generations, ") << (c.upper ? "loaded" : "fresh") << ", "
         << (c.threads ? std::to_string(c.threads) + " threads" : std::string("automatic threads"));
+    if (c.vectorBytes)
+        *os << ", " << c.vectorBytes << "-byte vectors";
 }
 
 std::string caseName(const testing::TestParamInfo<OracleCase>& info)
@@ -72,6 +76,8 @@ std::string caseName(const testing::TestParamInfo<OracleCase>& info)
     name.append(info.param.upper ? "_loaded" : "_fresh");
     if (info.param.threads)
         name.append("_T").append(std::to_string(info.param.threads));
+    if (info.param.vectorBytes)
+        name.append("_V").append(std::to_string(info.param.vectorBytes));
     return name;
 }
 
@@ -79,7 +85,12 @@ class EngineMatchesOracle : public testing::TestWithParam<OracleCase> {};
 
 TEST_P(EngineMatchesOracle, CellForCellAfterSeveralGenerations)
 {
-    const auto [n, generations, upper, threads] = GetParam();
+    const auto [n, generations, upper, threads, vectorBytes] = GetParam();
+    struct Unforce {
+        ~Unforce() { platform::unforceVectorWidth(); }
+    } unforce;
+    if (vectorBytes && !platform::forceVectorWidth(platform::VectorWidth(vectorBytes)))
+        GTEST_SKIP() << "this CPU cannot run the " << vectorBytes << "-byte row kernel; it is built but not run here";
     auto grid = CellGrid::allocate(n);
     ASSERT_TRUE(grid);
     plain::Brain ref(n);
@@ -128,9 +139,22 @@ std::vector<OracleCase> threadCases()
 }
 INSTANTIATE_TEST_SUITE_P(Threads, EngineMatchesOracle, testing::ValuesIn(threadCases()), caseName);
 
+// Every row kernel the CPU can run, forced: every side from 1 to 130 (each
+// width's whole vectors and tail windows, and the narrower widths a wide
+// kernel falls back to for short rows), alone and in bands.
+std::vector<OracleCase> widthCases(int n, int generations)
+{
+    std::vector<OracleCase> cases;
+    for (int bytes : {16, 32, 64})
+        for (int threads : {1, 2})
+            cases.push_back({n, generations, threads == 1, threads, bytes});
+    return cases;
+}
+INSTANTIATE_TEST_SUITE_P(Widths, EngineMatchesOracle, testing::ValuesIn(widthCases(131, 2)), caseName);
+
 // The largest size the window offers: seconds and most of a gigabyte for the
 // plain version, so ctest labels it slow.
-INSTANTIATE_TEST_SUITE_P(FullSize, EngineMatchesOracle, testing::Values(OracleCase{410, 1, true, 0}), caseName);
+INSTANTIATE_TEST_SUITE_P(FullSize, EngineMatchesOracle, testing::ValuesIn(widthCases(410, 1)), caseName);
 
 TEST(Generation, SinglePointGrowsBinomially)
 {

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/brain_file.h"
+#include "storage/format/brain_format.h"
 #include "tests/storage/brain_file_test_util.h"
 
 extern char** environ;

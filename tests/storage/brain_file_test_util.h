@@ -14,9 +14,11 @@
 #include <string_view>
 #include <vector>
 
-#include "storage/brain_header.h"
-#include "storage/cell_loader.h"
-#include "storage/field_scanner.h"
+#include "storage/format/brain_format.h"
+#include "storage/read/cell_loader.h"
+#include "storage/read/brain_reader.h"
+#include "storage/read/field_scanner.h"
+#include "storage/write/brain_writer.h"
 #include "tests/brain/grid_cells.h"
 
 namespace storage::test {

@@ -1,0 +1,11 @@
+#include "storage/file_result.h"
+
+namespace storage {
+
+FileResult refusal(const std::string& verb, const std::string& name, const std::string& reason, int systemError)
+{
+    const std::string what = name == kStandardOutput ? " to standard output" : " \"" + name + "\"";
+    return {false, "Cannot " + verb + what + ": " + reason + ".", systemError};
+}
+
+}  // namespace storage

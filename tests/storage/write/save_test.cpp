@@ -1,0 +1,229 @@
+// Saving replaces a file whole or not at all: after any failure the old file
+// is byte for byte as it was and no temporary file is left.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <sys/file.h>
+
+#include <functional>
+#include <set>
+#include <thread>
+
+#include "storage/output/atomic_file.h"
+#include "storage/output/leftovers.h"
+
+#include "platform/system_calls.h"
+#include "tests/storage/brain_file_test_util.h"
+
+namespace storage::test {
+namespace {
+
+// A folder holding one brain file, "old.brain", to be saved over.
+struct BrainFileSave : ::testing::Test {
+    void SetUp() override { std::ofstream(target, std::ios::binary) << oldBytes; }
+    void expectUntouched()
+    {
+        EXPECT_EQ(slurp(target), oldBytes);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 1) << "more than the old file";
+    }
+    ScratchDir dir;
+    std::string target = dir.file("old.brain"), oldBytes = brainText("2,2,2,1,2,3,4,5,1,1", 2);
+};
+
+// Runs `body` in a child process: its exit code, or minus the signal that killed it.
+template <class Body>
+int inChild(Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        _exit(body());
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+TEST_F(BrainFileSave, ReplacingKeepsThePermissions)
+{
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    ASSERT_TRUE(writeBrainFile(target, sized(3), *patternGrid(3)).ok);
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0600));
+}
+
+// Either would give a file that cannot be loaded again.
+TEST_F(BrainFileSave, RefusesAHeaderThatDoesNotFitTheCells)
+{
+    auto grid = patternGrid(30);
+    const std::string sizeError = writeBrainFile(target, sized(40), *grid).error;
+    const BrainHeader badColour{.dimX = 30, .dimY = 30, .dimZ = 30, .drawGreen = 300};
+    const std::string colourError = writeBrainFile(target, badColour, *grid).error;
+    EXPECT_NE(sizeError.find("generate the brain at its new size first"), std::string::npos) << sizeError;
+    EXPECT_NE(colourError.find("green component is 300"), std::string::npos) << colourError;
+    expectUntouched();
+}
+
+TEST_F(BrainFileSave, FullDiskLeavesTheOldFile)
+{
+    auto grid = patternGrid(100);  // about 11 MB of text, several chunks
+    ASSERT_TRUE(writeBrainFile(dir.file("probe"), sized(100), *grid, WriteOptions{false}).ok);
+    const rlim_t full = fs::file_size(dir.file("probe"));
+    fs::remove(dir.file("probe"));
+    // The limit strikes before the header, inside it, in the first and a
+    // later chunk, and on the very last byte.
+    for (rlim_t limit : {rlim_t(0), rlim_t(10), rlim_t(4096), rlim_t(5) << 20, full - 1}) {
+        EXPECT_EQ(0, inChild([&] {
+            ::signal(SIGXFSZ, SIG_IGN);  // report the failed write instead of dying
+            const rlimit cap{limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &cap);
+            const FileResult r = writeBrainFile(target, sized(100), *grid);
+            return !r.ok && r.error.find("writing failed: File too large") != std::string::npos ? 0 : 1;
+        })) << limit;
+        expectUntouched();
+    }
+}
+
+TEST_F(BrainFileSave, ProtectedFolderOrFileIsLeftAlone)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes anywhere";
+    auto grid = patternGrid(4);
+    const std::pair<mode_t, mode_t> cases[] = {{0555, 0644}, {0755, 0444}};  // folder, file
+    for (const auto& [folder, file] : cases) {
+        ASSERT_EQ(::chmod(dir.path.c_str(), folder), 0);
+        ASSERT_EQ(::chmod(target.c_str(), file), 0);
+        const FileResult r = writeBrainFile(target, sized(4), *grid);
+        ::chmod(dir.path.c_str(), 0755);
+        EXPECT_NE(r.error.find("Permission denied"), std::string::npos) << r.error;
+        expectUntouched();
+    }
+}
+
+TEST_F(BrainFileSave, SaveKilledMidWriteLeavesTheOldFile)
+{
+    auto grid = patternGrid(200);  // about 110 MB of text
+    const int code = inChild([&] {
+        std::thread([] {  // kills the save once it has written some 8 MB
+            for (std::uint64_t written = 0; written < (8u << 20);) {
+                const std::string io = slurp("/proc/self/io");
+                written = std::strtoull(io.c_str() + io.find("wchar:") + 6, nullptr, 10);
+            }
+            ::raise(SIGKILL);
+        }).detach();
+        return writeBrainFile(target, sized(200), *grid, WriteOptions{false}).ok ? 0 : 1;
+    });
+    if (code != -SIGKILL)
+        GTEST_SKIP() << "the save finished before it could be killed";
+    EXPECT_EQ(slurp(target), oldBytes);
+    // Where the folder cannot hold unnamed files, a killed save leaves a
+    // hidden named one behind, never taken for a brain.
+    if (const int unnamed = platform::openUnnamedFile(dir.path); unnamed >= 0 && ::close(unnamed) == 0)
+        expectUntouched();
+}
+
+
+// Replacing such a file would quietly part it from its other names or hand it
+// to whoever saves; a name the file system cannot hold fails at the rename,
+// after the whole brain was written. All are refused before any byte is.
+TEST_F(BrainFileSave, RefusesWhatCannotBeReplacedFaithfully)
+{
+    const struct {
+        const char* name;
+        std::function<bool()> arrange;  // false: cannot be arranged here
+        std::string target, reason;
+    } cases[] = {
+        {"hard link", [&] { return ::link(target.c_str(), dir.file("twin").c_str()) == 0; }, target,
+         "has 1 other name(s) (hard links)"},
+        {"another user's", [&] { return ::geteuid() == 0 && ::chown(target.c_str(), 65534, 65534) == 0; }, target,
+         "belongs to another user"},
+        {"long name", [] { return true; }, dir.file(std::string(300, 'n') + ".brain"),
+         "the name cannot be used: File name too long"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.arrange())
+            continue;
+        const std::string error = writeBrainFile(c.target, sized(3), *patternGrid(3)).error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        fs::remove(dir.file("twin"));
+        ASSERT_EQ(::chown(target.c_str(), ::geteuid(), ::getegid()), 0);
+        expectUntouched();
+    }
+}
+
+// Where a folder cannot hold unnamed files, a save killed mid-write leaves a
+// named temporary file. The next save removes those of processes that no
+// longer run, and nothing else.
+TEST_F(BrainFileSave, RemovesOnlyTemporariesOfSavesThatDied)
+{
+    detail::allowUnnamedTemporaries(false);
+    auto startSave = [&](bool finish) {  // a child that dies, or lives, mid-save
+        int ready[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            detail::AtomicFile file(target, false);
+            const bool begun = file.open() && file.write("12", 2);
+            if (::write(ready[1], &begun, 1) != 1 || finish)
+                _exit(0);  // no destructors: the file stays behind
+            ::pause();
+        }
+        bool begun = false;
+        EXPECT_TRUE(::read(ready[0], &begun, 1) == 1 && begun);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        if (finish)
+            ::waitpid(child, nullptr, 0);
+        return child;
+    };
+    const std::string dead = std::to_string(startSave(true)), self = std::to_string(::getpid());
+    const pid_t running = startSave(false);
+    const std::shared_ptr<void> reaper(nullptr, [&](void*) {  // also when an assertion fails
+        ::kill(running, SIGKILL);
+        ::waitpid(running, nullptr, 0);
+        detail::allowUnnamedTemporaries(true);
+    });
+    const auto tmp = [](const std::string& pid, const char* rest) { return ".cerebrix-save-" + pid + rest; };
+    std::string runningFile;  // its save goes on
+    for (const auto& e : fs::directory_iterator(dir.path))
+        if (e.path().filename().string().starts_with(tmp(std::to_string(running), "-")))
+            runningFile = e.path().filename();
+    const std::set<std::string> kept = {
+        "old.brain",
+        runningFile,
+        tmp(self, "-7.tmp"),                     // this process runs
+        tmp(dead, "-8.tmp"),                     // dead here, but locked: in use elsewhere
+        tmp(dead, ".tmp"),
+        tmp(dead, "-1.tmp~"),
+        tmp(dead, "-x.tmp"),
+        tmp("0", "-1.tmp"),
+        "cerebrix-save-" + dead + "-1.tmp",
+        tmp(dead, "-9.tmp/"),  // a folder
+    };
+    for (const std::string& name : kept)
+        if (name.ends_with("/"))
+            fs::create_directory(dir.file(name));
+        else if (!fs::exists(dir.file(name)))
+            std::ofstream(dir.file(name)) << "x";
+    const int lock = ::open(dir.file(tmp(dead, "-8.tmp")).c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    std::ofstream(dir.file(tmp(dead, "-5.tmp"))) << "abandoned";
+    ASSERT_EQ(std::distance(fs::directory_iterator(dir.path), {}), 11);
+
+    ASSERT_TRUE(writeBrainFile(target, sized(3), *patternGrid(3), WriteOptions{false}).ok);
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir.path))
+        left.insert(e.path().filename().string() + (e.is_directory() ? "/" : ""));
+    EXPECT_EQ(left, kept);
+
+    // Once its process has ended, the next clean-up removes its file too.
+    ::kill(running, SIGKILL);
+    ::waitpid(running, nullptr, 0);
+    removeAbandonedSaves(dir.path);
+    EXPECT_FALSE(fs::exists(dir.file(runningFile)));
+    ::close(lock);
+}
+
+}  // namespace
+}  // namespace storage::test
