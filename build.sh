@@ -17,6 +17,8 @@ Usage: ./build.sh [command]
                      random input to the real window on an X server, sanitized (600 s unless given)
   package            build both programs and the Debian package build/package/cerebrix_VERSION_ARCH.deb
   install [PREFIX]   build and install both programs under PREFIX (/usr/local unless given)
+  web                install what is missing, build the web page: a static site in build-web/site
+  serve [PORT]       serve the web page on localhost (port 8000 unless given) and print its address
   help               show this text (also -h, --help)
 
 Missing Debian packages are installed as root, or through sudo.
@@ -29,6 +31,9 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-wayland 
           pybind11-dev python3 python3-dev python3-numpy python3-pytest python3-venv python3-mypy
           python3-distributed jupyter-nbconvert python3-ipykernel python3-matplotlib)
 
+# The web page's compiler, and the browser its tests drive.
+web_packages=(emscripten node-acorn chromium chromium-driver python3-selenium)
+
 # Runs a command as root: directly, or through sudo, or not at all.
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then
@@ -40,9 +45,9 @@ as_root() {
     fi
 }
 
-install_missing() {
+install_missing() {  # [extra packages...]
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "${packages[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return
@@ -142,6 +147,22 @@ install)
         "${run_here[@]}" gtk-update-icon-cache -q "$prefix/share/icons/hicolor" || true
     fi
     echo "Installed $prefix/bin/cerebrix and $prefix/bin/cerebrix-cli"
+    ;;
+web)
+    install_missing "${web_packages[@]}"
+    # Debian's emcc looks for acorn through Node's own path, which another
+    # Node.js earlier on PATH does not search.
+    export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
+    [ -f build-web/CMakeCache.txt ] || emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCEREBRIX_WERROR=$werror >/dev/null
+    ninja -C build-web -j "$jobs"
+    echo "Built the web page in build-web/site; ./build.sh serve shows it"
+    ;;
+serve)
+    port=${2:-8000}
+    [ -f build-web/site/index.html ] || { echo "./build.sh serve: build the page first with ./build.sh web" >&2; exit 1; }
+    echo "Cerebrix is served at http://localhost:$port/ (Ctrl+C stops)"
+    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web/site
     ;;
 help | -h | --help)
     usage

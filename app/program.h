@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/qt_window.h"
+#include "platform/toolkit.h"
 #include "window/drawing.h"
 
 namespace app {

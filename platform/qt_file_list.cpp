@@ -1,5 +1,7 @@
 #include "qt_file_list.h"
 
+#include "name_pattern.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,36 +22,6 @@ namespace {
 constexpr const char* kReading = "reading";  // counts the readings of a list; the newest one fills it
 constexpr int kEntriesAtOnce = 5000;          // folder entries looked at in one step
 constexpr std::size_t kNamesAtOnce = 2000;    // names added to the list in one step
-
-char lower(char c)
-{
-    return char(std::tolower(static_cast<unsigned char>(c)));
-}
-
-// A plain wildcard match, backtracking to the last '*' only.
-bool matches(const char* name, const std::string& pattern)
-{
-    const char* p = pattern.c_str();
-    const char* star = nullptr;
-    const char* resume = nullptr;
-    while (*name) {
-        if (*p == '*') {
-            star = p++;
-            resume = name;
-        } else if (*p && (*p == '?' || lower(*p) == lower(*name))) {
-            ++p;
-            ++name;
-        } else if (star) {
-            p = star + 1;
-            name = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*p == '*')
-        ++p;
-    return *p == '\0';
-}
 
 // The listing tells most entries' kind; only links, and entries of a file
 // system that does not say, are looked up.
@@ -98,7 +70,7 @@ private:
                 std::sort(names_.begin(), names_.end());
                 return;
             }
-            if (matches(e->d_name, pattern_) && !isFolder(::dirfd(dir_), e))
+            if (matchesPattern(e->d_name, pattern_) && !isFolder(::dirfd(dir_), e))
                 names_.emplace_back(e->d_name);
         }
     }

@@ -1,36 +1,5 @@
 #pragma once
-// Opens the program's one window with Qt. The only header of the program's
-// port that names the toolkit's start-up; it exposes none of Qt's types.
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "host.h"
-
-namespace platform {
-
-struct WindowDesign {
-    std::string caption;
-    int clientWidth = 0, clientHeight = 0;
-    Colour background = rgb(255, 255, 255);
-    std::vector<MenuEntry> menus;
-    std::vector<ControlSpec> controls;
-};
-
-// Owns the toolkit's application object; make one before any window.
-class Toolkit {
-public:
-    Toolkit(int& argc, char** argv);
-    ~Toolkit();
-    Toolkit(const Toolkit&) = delete;
-    Toolkit& operator=(const Toolkit&) = delete;
-
-    // The window, built and hidden; events go to `sink` once Host::show().
-    std::unique_ptr<Host> openWindow(const WindowDesign& design, EventSink& sink);
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
-};
-
-}  // namespace platform
+// Opens the program's one window with Qt: Toolkit, defined in qt_window.cpp.
+// The only header of the program's port that names the toolkit's start-up;
+// it exposes none of Qt's types.
+#include "toolkit.h"

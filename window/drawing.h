@@ -83,6 +83,8 @@ public:
     // --- The main loop. ---
     void run();   // shows the window and loops until it ends
     void turn();  // one turn: pending events, then a maze step when due
+    // Whether a maze step is waiting: a loop that is not run() keeps turning while it is.
+    bool playDue() const;
 
     // --- Plug-ins from the upper layers. ---
     void setKeyHandler(std::function<void(int code)> handler) { onKey_ = std::move(handler); }
@@ -124,7 +126,6 @@ private:
     void paintEmptyGrid();  // black on the window, 0 on the canvases
     void drawSwatch(platform::Colour colour);
     void drawSegment(Point to, Point from, Rgb colour);
-    bool playDue() const;
 
     brain::Brain brain_;
     Pen pen_;
