@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <ostream>
 #include <random>
 #include <string>
 #include <system_error>
@@ -59,15 +58,6 @@ struct OracleCase {
     int threads;  // 0: the automatic count
     int vectorBytes = 0;  // the row kernel's width, forced; 0: the CPU's widest
 };
-
-// Shown by ctest beside each case's name.
-void PrintTo(const OracleCase& c, std::ostream* os)
-{
-    *os << "side " << c.n << ", " << c.generations << (c.generations == 1 ? " generation, " : " generations, ") << (c.upper ? "loaded" : "fresh") << ", "
-        << (c.threads ? std::to_string(c.threads) + " threads" : std::string("automatic threads"));
-    if (c.vectorBytes)
-        *os << ", " << c.vectorBytes << "-byte vectors";
-}
 
 std::string caseName(const testing::TestParamInfo<OracleCase>& info)
 {

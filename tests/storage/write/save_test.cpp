@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <sys/file.h>
@@ -62,26 +61,6 @@ TEST_F(BrainFileSave, RefusesAHeaderThatDoesNotFitTheCells)
     EXPECT_NE(sizeError.find("generate the brain at its new size first"), std::string::npos) << sizeError;
     EXPECT_NE(colourError.find("green component is 300"), std::string::npos) << colourError;
     expectUntouched();
-}
-
-TEST_F(BrainFileSave, FullDiskLeavesTheOldFile)
-{
-    auto grid = patternGrid(100);  // about 11 MB of text, several chunks
-    ASSERT_TRUE(writeBrainFile(dir.file("probe"), sized(100), *grid, WriteOptions{false}).ok);
-    const rlim_t full = fs::file_size(dir.file("probe"));
-    fs::remove(dir.file("probe"));
-    // The limit strikes before the header, inside it, in the first and a
-    // later chunk, and on the very last byte.
-    for (rlim_t limit : {rlim_t(0), rlim_t(10), rlim_t(4096), rlim_t(5) << 20, full - 1}) {
-        EXPECT_EQ(0, inChild([&] {
-            ::signal(SIGXFSZ, SIG_IGN);  // report the failed write instead of dying
-            const rlimit cap{limit, limit};
-            ::setrlimit(RLIMIT_FSIZE, &cap);
-            const FileResult r = writeBrainFile(target, sized(100), *grid);
-            return !r.ok && r.error.find("writing failed: File too large") != std::string::npos ? 0 : 1;
-        })) << limit;
-        expectUntouched();
-    }
 }
 
 TEST_F(BrainFileSave, ProtectedFolderOrFileIsLeftAlone)
