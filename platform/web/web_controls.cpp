@@ -36,7 +36,7 @@ std::size_t next(const std::string& s, std::size_t at)
 
 int visibleRows(const WebControl& list)
 {
-    return std::max(1, (list.spec.height - 4) / kLineHeight);
+    return std::max(1, (list.design.height - 4) / kLineHeight);
 }
 
 int characters(const std::string& s)
@@ -50,13 +50,13 @@ WebControls::WebControls(const std::vector<ControlSpec>& specs, EventSink& sink)
 {
     controls_.reserve(specs.size());  // pointers into it are kept
     for (const ControlSpec& s : specs)
-        controls_.push_back({.spec = s, .text = s.text});
+        controls_.push_back({.design = s, .text = s.text});
 }
 
 WebControl* WebControls::find(const std::string& name)
 {
     for (WebControl& c : controls_)
-        if (c.spec.name == name)
+        if (c.design.name == name)
             return &c;
     return nullptr;
 }
@@ -92,13 +92,13 @@ void WebControls::focus(const std::string& name)
     if (!c || !c->visible)
         return;
     focus_ = c;
-    c->allSelected = c->spec.kind == ControlKind::TextBox;
+    c->allSelected = c->design.kind == ControlKind::TextBox;
     c->caret = c->text.size();
 }
 
 void WebControls::press(WebControl& c, int /*x*/, int y)
 {
-    switch (c.spec.kind) {
+    switch (c.design.kind) {
     case ControlKind::TextBox:
         focus_ = &c;
         c.allSelected = false;
@@ -110,7 +110,7 @@ void WebControls::press(WebControl& c, int /*x*/, int y)
         break;
     case ControlKind::FileList:
         focus_ = &c;
-        select(c, c.first + (y - c.spec.top - 2) / kLineHeight);
+        select(c, c.first + (y - c.design.top - 2) / kLineHeight);
         break;
     case ControlKind::Picture:
         focus_ = &c;
@@ -130,7 +130,7 @@ void WebControls::release(int x, int y)
 
 void WebControls::scroll(WebControl& c, int steps)
 {
-    if (c.spec.kind != ControlKind::FileList)
+    if (c.design.kind != ControlKind::FileList)
         return;
     const int last = std::max(0, int(c.entries.size()) - visibleRows(c));
     c.first = std::clamp(c.first + steps, 0, last);
@@ -138,7 +138,7 @@ void WebControls::scroll(WebControl& c, int steps)
 
 void WebControls::click(const WebControl& c)
 {
-    sink_.buttonClicked(c.spec.name);
+    sink_.buttonClicked(c.design.name);
 }
 
 void WebControls::select(WebControl& list, int entry)
@@ -147,7 +147,7 @@ void WebControls::select(WebControl& list, int entry)
         return;
     list.selected = entry;
     list.first = std::clamp(list.first, entry - visibleRows(list) + 1, entry);  // keep it in view
-    sink_.listSelected(list.spec.name, list.entries[std::size_t(entry)]);
+    sink_.listSelected(list.design.name, list.entries[std::size_t(entry)]);
 }
 
 // Tab walks the shown controls that take the keyboard, in reading order.
@@ -155,17 +155,17 @@ void WebControls::step(bool forward)
 {
     std::vector<WebControl*> ring;
     for (WebControl& c : controls_)
-        if (c.visible && c.spec.kind != ControlKind::Label)
+        if (c.visible && c.design.kind != ControlKind::Label)
             ring.push_back(&c);
     std::stable_sort(ring.begin(), ring.end(), [](const WebControl* a, const WebControl* b) {
-        return std::tie(a->spec.top, a->spec.left) < std::tie(b->spec.top, b->spec.left);
+        return std::tie(a->design.top, a->design.left) < std::tie(b->design.top, b->design.left);
     });
     const auto at = std::find(ring.begin(), ring.end(), focus_);
     if (at == ring.end())
         return;
     const auto n = std::ptrdiff_t(ring.size()), i = at - ring.begin();
     focus_ = ring[std::size_t((i + (forward ? 1 : n - 1)) % n)];
-    focus_->allSelected = focus_->spec.kind == ControlKind::TextBox;
+    focus_->allSelected = focus_->design.kind == ControlKind::TextBox;
     focus_->caret = focus_->text.size();
 }
 
@@ -176,11 +176,11 @@ void WebControls::key(int code, const std::string& typed, bool shift)
     WebControl& c = *focus_;
     if (code == kTab)
         return step(!shift);
-    if (code == key::Enter && c.spec.kind == ControlKind::Button)
+    if (code == key::Enter && c.design.kind == ControlKind::Button)
         return click(c);
     if (code == key::Enter || code == key::Escape)
-        return sink_.panelKeyPressed(c.spec.name, code);
-    switch (c.spec.kind) {
+        return sink_.panelKeyPressed(c.design.name, code);
+    switch (c.design.kind) {
     case ControlKind::Button:
         if (code == kSpace)
             click(c);
@@ -206,7 +206,7 @@ void WebControls::edit(WebControl& c, int code, const std::string& typed)
         c.allSelected = false;
         return;
     }
-    if (c.spec.readOnly)
+    if (c.design.readOnly)
         return;
     if (replace && (code == kBackspace || code == kDelete || !typed.empty())) {
         c.text.clear();
@@ -223,7 +223,7 @@ void WebControls::edit(WebControl& c, int code, const std::string& typed)
     } else if (code == kDelete && c.caret < c.text.size()) {
         c.text.erase(c.caret, next(c.text, c.caret) - c.caret);
     } else if (!typed.empty() && code != kBackspace && code != kDelete &&
-               (c.spec.maxLength <= 0 || characters(c.text) < c.spec.maxLength)) {
+               (c.design.maxLength <= 0 || characters(c.text) < c.design.maxLength)) {
         c.text.insert(c.caret, typed);
         c.caret += typed.size();
     }
@@ -232,7 +232,7 @@ void WebControls::edit(WebControl& c, int code, const std::string& typed)
 bool WebControls::fits(const std::string& label, const std::string& text) const
 {
     const WebControl* c = find(label);
-    return !c || wrappedHeight(text, c->spec.width, kUsualSize) <= c->spec.height;
+    return !c || wrappedHeight(text, c->design.width, kUsualSize) <= c->design.height;
 }
 
 void WebControls::paint(int top) const
@@ -240,7 +240,7 @@ void WebControls::paint(int top) const
     for (const WebControl& c : controls_) {
         if (!c.visible)
             continue;
-        const ControlSpec& s = c.spec;
+        const ControlSpec& s = c.design;
         const int x = s.left, y = s.top + top, w = s.width, h = s.height;
         const bool focused = focus_ == &c;
         switch (s.kind) {

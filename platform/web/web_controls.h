@@ -11,7 +11,7 @@
 namespace platform::web {
 
 struct WebControl {
-    ControlSpec spec;
+    ControlSpec design;
     bool visible = false;
     std::string text;
     std::vector<std::string> entries;  // file lists
@@ -23,7 +23,7 @@ struct WebControl {
     int pictureWidth = 0, pictureHeight = 0;
     bool contains(int x, int y) const
     {
-        return visible && x >= spec.left && y >= spec.top && x < spec.left + spec.width && y < spec.top + spec.height;
+        return visible && x >= design.left && y >= design.top && x < design.left + design.width && y < design.top + design.height;
     }
 };
 

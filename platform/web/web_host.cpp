@@ -69,7 +69,7 @@ void WebHost::setText(const std::string& control, const std::string& text)
     if (WebControl* c = controls_.find(control)) {
         c->text = text;
         c->allSelected = false;
-        c->caret = c->spec.readOnly ? 0 : text.size();  // a chosen name is read from its start
+        c->caret = c->design.readOnly ? 0 : text.size();  // a chosen name is read from its start
     }
     overlaysChanged_ = true;
 }
@@ -84,7 +84,7 @@ void WebHost::rereadFiles(const std::string& list)
     c->first = 0;
     if (DIR* dir = ::opendir(".")) {
         while (const dirent* e = ::readdir(dir))
-            if (e->d_type != DT_DIR && matchesPattern(e->d_name, c->spec.pattern))
+            if (e->d_type != DT_DIR && matchesPattern(e->d_name, c->design.pattern))
                 c->entries.emplace_back(e->d_name);
         ::closedir(dir);
     }
