@@ -106,9 +106,9 @@ TEST(OneWriter, EveryKindOfTargetThroughEveryDoor)
                 const auto old = expected.find(c.written);
                 const std::string mode = old == expected.end() ? fresh
                                                                : old->second.substr(5, old->second.find(' ', 5) - 5);
-                expected[c.written] = "file " + std::to_string(std::stoi(mode) & 0777) + " " + bytes;
+                expected[c.written] = fileEntry(unsigned(std::stoi(mode)) & 0777, bytes);
                 if (door == Door::Batch)
-                    expected["u"] = "file " + fresh + " another picture";
+                    expected["u"] = fileEntry(unsigned(std::stoi(fresh)), "another picture");
             } else {
                 EXPECT_NE(r.error.find(c.reason), std::string::npos) << r.error;
             }
