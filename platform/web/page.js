@@ -7,6 +7,7 @@
   const ctx = canvas.getContext("2d", { alpha: false });
   const surface = document.createElement("canvas");
   const surfaceCtx = surface.getContext("2d");
+  const areas = document.getElementById("areas");
   let k = 1, width = 0, height = 0;
 
   const css = (c) => "rgb(" + (c & 255) + "," + ((c >>> 8) & 255) + "," + ((c >>> 16) & 255) + ")";
@@ -30,6 +31,15 @@
     return out;
   }
 
+  // The places a screen reader finds over the canvas, in shares of its
+  // size, so that they follow however the canvas is scaled.
+  function layOut(el) {
+    const [x, y, w, h] = el.dataset.box.split(",").map(Number);
+    if (!width || !height) return;
+    Object.assign(el.style, { left: (100 * x) / width + "%", top: (100 * y) / height + "%",
+                              width: (100 * w) / width + "%", height: (100 * h) / height + "%" });
+  }
+
   window.cerebrixPage = {
     beginFrame(w, h) {
       const scale = Math.max(1, Math.round(window.devicePixelRatio || 1));
@@ -38,6 +48,7 @@
         canvas.width = w * k; canvas.height = h * k;
         canvas.style.width = (w * k) / (window.devicePixelRatio || 1) + "px";
         canvas.style.height = (h * k) / (window.devicePixelRatio || 1) + "px";
+        for (const el of areas.children) layOut(el);
       }
       return k;
     },
@@ -111,8 +122,19 @@
       document.getElementById("notice").textContent =
         "Cerebrix has ended. Reload the page to start it again; saved brains stay in this browser.";
     },
-    folderChanged() {
-      if (window.cerebrixFiles) window.cerebrixFiles.changed();
+    placeArea(name, x, y, w, h) {
+      let el = [...areas.children].find((e) => e.getAttribute("aria-label") === name);
+      if (!el) {
+        el = document.createElement("div");
+        el.setAttribute("role", "img");
+        el.setAttribute("aria-label", name);
+        areas.appendChild(el);
+      }
+      el.dataset.box = [x, y, w, h].join(",");
+      layOut(el);
+    },
+    busy(on) {
+      canvas.style.cursor = on ? "wait" : "";
     },
   };
 
