@@ -55,6 +55,29 @@
     };
   }
 
+  // Emscripten's IDBFS loses the browser's refusals: it never calls back
+  // when the browser aborts its writes (a full quota does), and takes a
+  // write it was refused for a success. Here the sync hears of both.
+  function hearRefusals() {
+    const reconcile = IDBFS.reconcile;
+    IDBFS.reconcile = (src, dst, callback) => {
+      let called = false, failed = null;
+      const once = (err) => { if (!called) { called = true; callback(err || failed); } };
+      const db = src.type === "remote" ? src.db : dst.db;
+      db.transaction = function (...args) {
+        const t = IDBDatabase.prototype.transaction.apply(this, args);
+        t.addEventListener("error", (e) => { failed = failed || e.target.error || t.error; });
+        t.addEventListener("abort", () => once(t.error || failed || new DOMException("Not stored", "AbortError")));
+        return t;
+      };
+      try {
+        reconcile(src, dst, once);
+      } finally {
+        delete db.transaction;
+      }
+    };
+  }
+
   // One write-back at a time: a change during one asks for exactly one more.
   // Until the stored brains were read in, nothing is written back, since a
   // write-back makes the storage hold what the folder holds, and would drop
@@ -133,11 +156,12 @@
   });
   document.getElementById("add").addEventListener("change", (e) => add([...e.target.files]));
 
-  window.cerebrixFiles = { dropped, add };
+  window.cerebrixFiles = { dropped, add, pending: () => storing || dirty };
   Module.preRun = [() => {
     FS.mkdir(folder);
     FS.mkdir(incoming);
     FS.mount(IDBFS, {}, folder);
+    hearRefusals();
     addRunDependency("brains");
     measureRoom();
     FS.syncfs(true, (err) => {
