@@ -231,9 +231,9 @@ void WebHost::pointer(const PageEvent& e)
 
 void WebHost::keyDown(const PageEvent& e)
 {
-    if (menus_.isOpen()) {
-        if (e.a == key::Escape)
-            menus_.close();
+    if (menus_.isOpen()) {  // every key is the menus' while one is open
+        if (const std::string chosen = menus_.key(e.a); !chosen.empty())
+            sink_.menuChosen(chosen);
         return;
     }
     if (controls_.hasFocus()) {
