@@ -33,6 +33,22 @@ void setBusy(bool busy);
 // Places (or moves) an element over the canvas that a screen reader finds by
 // `name`, the desktop's name for what is drawn there; nothing visible changes.
 void placeArea(const std::string& name, int x, int y, int w, int h);
+
+// One thing a screen reader finds over the canvas, in designed canvas
+// pixels: an ARIA role ("" for plain text), its name, the text it holds,
+// and states among "active checked disabled expanded haspopup readonly
+// selected". `inside` puts it in the last thing told that was not inside.
+struct AccessItem {
+    std::string role{}, label{}, text{};
+    int x = 0, y = 0, w = 0, h = 0;
+    bool inside = false;
+    std::string states{};
+};
+// The things are told anew, all of them, between these two calls; the page
+// changes its elements only when something differs.
+void describeBegin();
+void describeItem(const AccessItem& a);
+void describeEnd();
 // The program has ended ("Quit"): the page says how to start it again.
 void programEnded();
 

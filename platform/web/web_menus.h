@@ -40,6 +40,9 @@ public:
     // Draws the bar, and the open menus over everything else.
     void paintBar(int width) const;
     void paintOpen(int width, int height) const;
+    // Tells the page what a screen reader finds of the bar and the open
+    // menus, as last painted (web_access.cpp).
+    void describe() const;
 
 private:
     struct Box {

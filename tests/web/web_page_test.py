@@ -188,6 +188,13 @@ class WebPage(unittest.TestCase):
             "}).sort()")
         self.assertEqual(areas, [["img", "Brain grid", ORIGIN[0], ORIGIN[1] + BAR, 30, True],
                                  ["img", "Drawing colour", 10, 176, 101, True]])
+        # And the open menus, their items checked as drawn.
+        d.execute_script("Module.ccall('cx_menu_point', 'number', ['string'], ['styleone'])")
+        self.frames(2)
+        menus = d.execute_script(
+            "return [[...document.querySelectorAll('#parts [role=menu]')].map((m) => m.getAttribute('aria-label')),"
+            "        [...document.querySelectorAll('#parts [aria-checked]')].map((m) => m.getAttribute('aria-label'))]")
+        self.assertEqual(menus, [["Draw options", "Draw-Mode", "Choose style"], ["Draw chosen color", "style two"]])
         self.assertEqual(self.errors(), [])
 
     def test_2_start_screen_equals_the_desktop(self):
@@ -260,7 +267,14 @@ class WebPage(unittest.TestCase):
         self.open()
         before = self.stored("cat.brain")
         # A save made with keys alone ("Done" chosen by Space) is kept as a click's is.
-        self.run_script("key Enter;menu savebrain;key k;key e;key y;key Tab;key Tab;key Space")
+        self.run_script("key Enter;menu savebrain;key k;key e;key y")
+        # A screen reader finds the panel's controls by their text, the name box by its label, and the keyboard there.
+        found = self.driver.execute_script(
+            "const a = document.getElementById(document.getElementById('window').getAttribute('aria-activedescendant'));"
+            "return [a.getAttribute('role'), a.getAttribute('aria-label'), a.textContent,"
+            "        [...document.querySelectorAll('#parts [role=button]')].map((b) => b.getAttribute('aria-label'))]")
+        self.assertEqual(found, ["textbox", "Save brain as:", "key", ["Done", "Cancel"]])
+        self.run_script("key Tab;key Tab;key Space")
         self.assertEqual(self.driver.execute_script("return document.getElementById('window').style.cursor"), "")
         self.settle()
         # Write-backs one at a time, exactly one more for changes during one; leaving asks while one waits.
