@@ -105,7 +105,10 @@
   // browser asks first. Hiding the page starts what is waiting at once,
   // since the page may get no other chance.
   window.addEventListener("beforeunload", (e) => {
-    if (storing || dirty) { e.preventDefault(); e.returnValue = ""; }
+    if (storing || dirty) {
+      e.preventDefault();
+      e.returnValue = "Brains are not yet kept in this browser.";  // for browsers that want a text
+    }
   });
   const flush = () => { if (dirty && !storing) store(); };
   window.addEventListener("pagehide", flush);
