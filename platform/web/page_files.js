@@ -137,7 +137,7 @@
         notes.push("No room left in the browser's storage for " + f.name + ".");
       }
     }
-    if (note) notes.push(note);
+    if (note && files.some((f) => isBrain(f.name))) notes.push(note);
     if (notes.length) say(notes.join(" "));
   }
 
