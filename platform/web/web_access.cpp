@@ -45,7 +45,7 @@ void WebMenus::describe() const
             const MenuEntry& e = m.items[i];
             const bool expanded = level + 1 < path_.size() && path_[level + 1] == i;
             describeItem({.role = e.checkable ? "menuitemcheckbox" : "menuitem", .label = e.caption, .x = b.x,
-                          .y = b.y + 1 + int(i) * 20, .w = b.w, .h = 20, .inside = true,
+                          .y = b.y + 1 + int(i) * kMenuItemHeight, .w = b.w, .h = kMenuItemHeight, .inside = true,
                           .states = states({{e.checkable && e.checked, "checked"}, {!e.enabled, "disabled"},
                                             {!e.items.empty(), "haspopup"}, {expanded, "expanded"},
                                             {level == hoverLevel_ && int(i) == hoverItem_, "active"}})});
@@ -95,9 +95,10 @@ void WebControls::describe(int top) const
             break;
         }
         describeItem(a);
-        for (std::size_t i = 0; i < c.entries.size(); ++i)  // a list's entries, all of them, over the list
-            describeItem({.role = "option", .label = c.entries[i], .x = a.x, .y = a.y, .w = a.w, .h = 15, .inside = true,
-                          .states = states({{int(i) == c.selected, "selected"}})});
+        // A list's entries, all of them, each over the whole list.
+        for (std::size_t i = 0; i < c.entries.size(); ++i)
+            describeItem({.role = "option", .label = c.entries[i], .x = a.x, .y = a.y, .w = a.w, .h = a.h,
+                          .inside = true, .states = states({{int(i) == c.selected, "selected"}})});
     }
 }
 

@@ -10,7 +10,7 @@
 
 namespace platform::web {
 
-constexpr int kMenuBarHeight = 20;
+constexpr int kMenuBarHeight = 20, kMenuItemHeight = 20;
 
 class WebMenus {
 public:
