@@ -125,6 +125,7 @@
   // The name is chosen when the bytes are at hand, so that nothing written
   // meanwhile can take it: a brain is never written over another.
   async function add(files, note = "") {
+    await started;
     const notes = [];
     for (const f of files) {
       if (!isBrain(f.name)) { notes.push("Only .brain files are added: " + f.name + "."); continue; }
@@ -146,6 +147,7 @@
   // The window takes up no drop of several files, as on the desktop; the
   // brains among them are kept as the add button keeps them.
   async function dropped(file) {
+    await started;
     const path = incoming + "/" + file.name.replace(/\//g, "_");
     FS.writeFile(path, new Uint8Array(await file.arrayBuffer()));
     Module.ccall("cx_drop", null, ["string"], [path]);
@@ -159,6 +161,10 @@
   });
   document.getElementById("add").addEventListener("change", (e) => add([...e.target.files]));
 
+  // Files given before the stored brains are read in wait for it: reading
+  // them in makes the folder hold what the storage holds, and would drop them.
+  let began;
+  const started = new Promise((resolve) => { began = resolve; });
   window.cerebrixFiles = { dropped, add, pending: () => storing || dirty };
   Module.preRun = [() => {
     FS.mkdir(folder);
@@ -176,6 +182,7 @@
       FS.chdir(folder);
       removeRunDependency("brains");
       listBrains();
+      began();
     });
   }];
 })();
