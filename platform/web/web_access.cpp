@@ -2,11 +2,11 @@
 // menus, and the panels' shown controls, each where it is drawn and named
 // as on the desktop (a control by its visible text, a text box by the label
 // beside it). The page lays them out as elements nobody sees.
-#include <cstdlib>
 #include <initializer_list>
 #include <utility>
 
 #include "page_calls.h"
+#include "platform/label_beside.h"
 #include "web_controls.h"
 #include "web_menus.h"
 
@@ -53,12 +53,11 @@ void WebMenus::describe() const
     }
 }
 
-// The label that names a text box stands in the same row and ends where the box begins.
 std::string WebControls::labelOf(const WebControl& box) const
 {
+    const auto rect = [](const ControlSpec& s) { return Rect{s.left, s.top, s.left + s.width - 1, s.top + s.height - 1}; };
     for (const WebControl& l : controls_)
-        if (l.design.kind == ControlKind::Label && !l.text.empty() && l.design.top == box.design.top &&
-            std::abs(l.design.left + l.design.width - box.design.left) <= 1)
+        if (l.design.kind == ControlKind::Label && !l.text.empty() && labelNamesBox(rect(l.design), rect(box.design)))
             return l.text;
     return {};
 }
