@@ -11,8 +11,9 @@
 #include <QPushButton>
 #include <QPointer>
 #include <QVariantMap>
-#include <cstdlib>
 #include <map>
+
+#include "label_beside.h"
 
 
 namespace platform {
@@ -131,11 +132,15 @@ void describeMenu(QMenu& menu, const QString& kind)
             describeMenu(*sub, "Submenu");
 }
 
-// The label that names a text box stands in the same row and ends where the box begins.
+Rect rectOf(const QRect& r)
+{
+    return {r.left(), r.top(), r.right(), r.bottom()};
+}
+
 QLabel* labelOf(const QLineEdit& box)
 {
     for (QLabel* l : box.parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
-        if (!l->text().isEmpty() && l->y() == box.y() && std::abs(l->geometry().right() + 1 - box.x()) <= 1)
+        if (!l->text().isEmpty() && labelNamesBox(rectOf(l->geometry()), rectOf(box.geometry())))
             return l;
     return nullptr;
 }

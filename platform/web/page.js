@@ -7,6 +7,7 @@
   const ctx = canvas.getContext("2d", { alpha: false });
   const surface = document.createElement("canvas");
   const surfaceCtx = surface.getContext("2d");
+  const areas = document.getElementById("areas"), parts = document.getElementById("parts");
   let k = 1, width = 0, height = 0;
 
   const css = (c) => "rgb(" + (c & 255) + "," + ((c >>> 8) & 255) + "," + ((c >>> 16) & 255) + ")";
@@ -30,6 +31,41 @@
     return out;
   }
 
+  // The places a screen reader finds over the canvas, in shares of the box
+  // they lie in (the canvas, or a menu or list), so that they follow
+  // however the canvas is scaled.
+  function layOut(el) {
+    const [x, y, w, h] = el.dataset.box.split(",").map(Number);
+    const [px, py, pw, ph] = el.parentElement.dataset.box ? el.parentElement.dataset.box.split(",").map(Number)
+                                                           : [0, 0, width, height];
+    if (!pw || !ph) return;
+    Object.assign(el.style, { left: (100 * (x - px)) / pw + "%", top: (100 * (y - py)) / ph + "%",
+                              width: (100 * w) / pw + "%", height: (100 * h) / ph + "%" });
+  }
+  let told = [], shown = "";
+  function describe() {
+    parts.textContent = "";
+    let container = parts, active = null;
+    told.forEach(([role, label, text, x, y, w, h, inside, states], n) => {
+      const el = document.createElement("div");
+      el.id = "part" + n;
+      if (role) el.setAttribute("role", role);
+      if (label) el.setAttribute("aria-label", label);
+      el.textContent = text;
+      for (const s of states ? states.split(" ") : []) {
+        if (s === "active") active = active || el;
+        else el.setAttribute("aria-" + s, s === "haspopup" ? "menu" : "true");
+      }
+      if (role === "option") el.setAttribute("aria-selected", states.includes("selected") ? "true" : "false");
+      el.dataset.box = [x, y, w, h].join(",");
+      (inside ? container : parts).appendChild(el);
+      if (!inside) container = el;
+      layOut(el);
+    });
+    if (active) canvas.setAttribute("aria-activedescendant", active.id);
+    else canvas.removeAttribute("aria-activedescendant");
+  }
+
   window.cerebrixPage = {
     beginFrame(w, h) {
       const scale = Math.max(1, Math.round(window.devicePixelRatio || 1));
@@ -38,6 +74,8 @@
         canvas.width = w * k; canvas.height = h * k;
         canvas.style.width = (w * k) / (window.devicePixelRatio || 1) + "px";
         canvas.style.height = (h * k) / (window.devicePixelRatio || 1) + "px";
+        for (const el of areas.querySelectorAll("*")) layOut(el);
+        for (const el of parts.querySelectorAll("*")) layOut(el);
       }
       return k;
     },
@@ -111,8 +149,32 @@
       document.getElementById("notice").textContent =
         "Cerebrix has ended. Reload the page to start it again; saved brains stay in this browser.";
     },
-    folderChanged() {
-      if (window.cerebrixFiles) window.cerebrixFiles.changed();
+    placeArea(name, x, y, w, h) {
+      let el = [...areas.children].find((e) => e.getAttribute("aria-label") === name);
+      if (!el) {
+        el = document.createElement("div");
+        el.setAttribute("role", "img");
+        el.setAttribute("aria-label", name);
+        areas.appendChild(el);
+      }
+      el.dataset.box = [x, y, w, h].join(",");
+      layOut(el);
+    },
+    describeBegin() {
+      told = [];
+    },
+    describeItem(...item) {
+      told.push(item);
+    },
+    describeEnd() {
+      const now = JSON.stringify(told);
+      if (now !== shown) {
+        shown = now;
+        describe();
+      }
+    },
+    busy(on) {
+      canvas.style.cursor = on ? "wait" : "";
     },
   };
 

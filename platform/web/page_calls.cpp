@@ -22,7 +22,17 @@ EM_JS(void, cx_picture, (int x, int y, int w, int h, const void* p, int pw, int 
     cerebrixPage.picture(x, y, w, h, HEAPU8.subarray(p, p + pw * ph * 4), pw, ph);
 });
 EM_JS(void, cx_set_title, (const char* s), { document.title = UTF8ToString(s); });
-EM_JS(void, cx_folder_changed, (), { cerebrixPage.folderChanged(); });
+EM_JS(void, cx_describe_begin, (), { cerebrixPage.describeBegin(); });
+EM_JS(void, cx_describe_item, (const char* role, const char* label, const char* text, int x, int y, int w, int h,
+                               int inside, const char* states), {
+    cerebrixPage.describeItem(UTF8ToString(role), UTF8ToString(label), UTF8ToString(text), x, y, w, h, inside,
+                              UTF8ToString(states));
+});
+EM_JS(void, cx_describe_end, (), { cerebrixPage.describeEnd(); });
+EM_JS(void, cx_busy, (int on), { cerebrixPage.busy(on); });
+EM_JS(void, cx_place_area, (const char* name, int x, int y, int w, int h), {
+    cerebrixPage.placeArea(UTF8ToString(name), x, y, w, h);
+});
 EM_JS(void, cx_program_ended, (), { cerebrixPage.ended(); });
 
 namespace platform::web {
@@ -77,9 +87,29 @@ void setTitle(const std::string& s)
     cx_set_title(s.c_str());
 }
 
-void folderChanged()
+void setBusy(bool busy)
 {
-    cx_folder_changed();
+    cx_busy(busy);
+}
+
+void placeArea(const std::string& name, int x, int y, int w, int h)
+{
+    cx_place_area(name.c_str(), x, y, w, h);
+}
+
+void describeBegin()
+{
+    cx_describe_begin();
+}
+
+void describeItem(const AccessItem& a)
+{
+    cx_describe_item(a.role.c_str(), a.label.c_str(), a.text.c_str(), a.x, a.y, a.w, a.h, a.inside, a.states.c_str());
+}
+
+void describeEnd()
+{
+    cx_describe_end();
 }
 
 void programEnded()

@@ -1,7 +1,7 @@
 #pragma once
 // The few calls the web port makes into its page (page.js): drawing on the
-// window's canvas in designed pixels (the page scales them), the title, and
-// the brain folder kept in the browser's storage.
+// window's canvas in designed pixels (the page scales them), the title, the
+// cursor, and the places a screen reader finds over the canvas.
 #include <cstdint>
 #include <string>
 
@@ -27,9 +27,28 @@ int textWidth(const std::string& s, int size);
 int wrappedHeight(const std::string& s, int width, int size);
 void picture(int x, int y, int w, int h, const std::uint32_t* rgba, int pw, int ph);
 void setTitle(const std::string& s);
-// Tells the page that the brain folder changed: it writes it to the
-// browser's storage and lists it for download.
-void folderChanged();
+// The wait cursor over the canvas, or the usual one. The browser shows a
+// cursor only between turns, so a wait inside one turn never shows.
+void setBusy(bool busy);
+// Places (or moves) an element over the canvas that a screen reader finds by
+// `name`, the desktop's name for what is drawn there; nothing visible changes.
+void placeArea(const std::string& name, int x, int y, int w, int h);
+
+// One thing a screen reader finds over the canvas, in designed canvas
+// pixels: an ARIA role ("" for plain text), its name, the text it holds,
+// and states among "active checked disabled expanded haspopup readonly
+// selected". `inside` puts it in the last thing told that was not inside.
+struct AccessItem {
+    std::string role{}, label{}, text{};
+    int x = 0, y = 0, w = 0, h = 0;
+    bool inside = false;
+    std::string states{};
+};
+// The things are told anew, all of them, between these two calls; the page
+// changes its elements only when something differs.
+void describeBegin();
+void describeItem(const AccessItem& a);
+void describeEnd();
 // The program has ended ("Quit"): the page says how to start it again.
 void programEnded();
 

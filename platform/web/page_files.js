@@ -37,27 +37,82 @@
     if (!navigator.storage || !navigator.storage.estimate) return Promise.resolve();
     return navigator.storage.estimate().then((e) => { room = e.quota - e.usage; written = 0; }, () => {});
   }
-  function limitWrites() {
+  // Every write into the folder also marks it as not yet kept: whatever
+  // wrote it (a save, a drop, a key on a panel button), the folder goes to
+  // the browser's storage as soon as the program's turn is over.
+  function watchWrites() {
     const file = MEMFS.ops_table.file.stream, write = file.write;
     file.write = function (stream, buffer, offset, length, position, canOwn) {
-      if (stream.node.mount.type === IDBFS && length > 0 && (written += length) > room) throw new FS.ErrnoError(ENOSPC);
+      if (stream.node.mount.type === IDBFS && length > 0) {
+        dirty = true;
+        if (!soon) {
+          soon = true;
+          queueMicrotask(() => { soon = false; store(); });
+        }
+        if ((written += length) > room) throw new FS.ErrnoError(ENOSPC);
+      }
       return write.call(this, stream, buffer, offset, length, position, canOwn);
     };
   }
 
-  let storing = false, again = false;
+  // Emscripten's IDBFS loses the browser's refusals: it never calls back
+  // when the browser aborts its writes (a full quota does), and takes a
+  // write it was refused for a success. Here the sync hears of both.
+  function hearRefusals() {
+    const reconcile = IDBFS.reconcile;
+    IDBFS.reconcile = (src, dst, callback) => {
+      let called = false, failed = null;
+      const once = (err) => { if (!called) { called = true; callback(err || failed); } };
+      const db = src.type === "remote" ? src.db : dst.db;
+      db.transaction = function (...args) {
+        const t = IDBDatabase.prototype.transaction.apply(this, args);
+        t.addEventListener("error", (e) => { failed = failed || e.target.error || t.error; });
+        t.addEventListener("abort", () => once(t.error || failed || new DOMException("Not stored", "AbortError")));
+        return t;
+      };
+      try {
+        reconcile(src, dst, once);
+      } finally {
+        delete db.transaction;
+      }
+    };
+  }
+
+  // One write-back at a time: a change during one asks for exactly one more.
+  // Until the stored brains were read in, nothing is written back, since a
+  // write-back makes the storage hold what the folder holds, and would drop
+  // or overwrite the brains it could not show.
+  let loaded = false, storing = false, dirty = false, soon = false;
+  const refusedNote = "The browser refused to keep the brains (storage full or private browsing): "
+                      + "download them below before you leave the page.";
+  const unreadNote = "The browser keeps no brains for this page (private browsing?): download them before you leave.";
   function store() {
-    if (storing) { again = true; return; }
+    listBrains();
+    if (!loaded || storing || !dirty) return;
     storing = true;
+    dirty = false;
     FS.syncfs(false, (err) => {
       storing = false;
+      if (err) dirty = true;  // still not kept; tried again at the next change
       measureRoom();
-      say(err ? "The browser refused to keep the brains (storage full or private browsing): "
-                + "download them below before you leave the page." : "");
+      if (err) say(refusedNote);
+      else if (notice.textContent === refusedNote) say("");
       listBrains();
-      if (again) { again = false; store(); }
+      if (dirty && !err) store();
     });
   }
+  // While brains are not yet kept, leaving the page would lose them: the
+  // browser asks first. Hiding the page starts what is waiting at once,
+  // since the page may get no other chance.
+  window.addEventListener("beforeunload", (e) => {
+    if (storing || dirty) {
+      e.preventDefault();
+      e.returnValue = "Brains are not yet kept in this browser.";  // for browsers that want a text
+    }
+  });
+  const flush = () => { if (dirty && !storing) store(); };
+  window.addEventListener("pagehide", flush);
+  document.addEventListener("visibilitychange", () => { if (document.visibilityState === "hidden") flush(); });
 
   function freeName(name) {
     const dot = name.toLowerCase().lastIndexOf(".brain");
@@ -67,23 +122,32 @@
     }
   }
 
-  async function add(files) {
+  // The name is chosen when the bytes are at hand, so that nothing written
+  // meanwhile can take it: a brain is never written over another.
+  async function add(files, note = "") {
+    await started;
+    const notes = [];
     for (const f of files) {
-      if (!isBrain(f.name)) { say("Only .brain files are added: " + f.name); continue; }
+      if (!isBrain(f.name)) { notes.push("Only .brain files are added: " + f.name + "."); continue; }
+      const data = new Uint8Array(await f.arrayBuffer());
       const path = folder + "/" + freeName(f.name.replace(/\//g, "_"));
       try {
-        FS.writeFile(path, new Uint8Array(await f.arrayBuffer()));
+        FS.writeFile(path, data);
       } catch (e) {
         if (FS.analyzePath(path).exists) FS.unlink(path);  // ours, and incomplete
-        say("No room left in the browser's storage for " + f.name + ".");
+        notes.push("No room left in the browser's storage for " + f.name + ".");
       }
     }
-    store();
+    if (note && files.some((f) => isBrain(f.name))) notes.push(note);
+    if (notes.length) say(notes.join(" "));
   }
 
   // A file dropped on the page goes to the program as a drop on the window
   // does; it decides whether to take it up, and keeps it in the folder.
+  // The window takes up no drop of several files, as on the desktop; the
+  // brains among them are kept as the add button keeps them.
   async function dropped(file) {
+    await started;
     const path = incoming + "/" + file.name.replace(/\//g, "_");
     FS.writeFile(path, new Uint8Array(await file.arrayBuffer()));
     Module.ccall("cx_drop", null, ["string"], [path]);
@@ -91,25 +155,34 @@
   document.addEventListener("dragover", (e) => e.preventDefault());
   document.addEventListener("drop", (e) => {
     e.preventDefault();
-    if (e.dataTransfer.files.length === 1) dropped(e.dataTransfer.files[0]);
+    const files = [...e.dataTransfer.files];
+    if (files.length === 1) dropped(files[0]);
+    else if (files.length > 1) add(files, "The brains dropped are kept below; drop one alone to load it.");
   });
   document.getElementById("add").addEventListener("change", (e) => add([...e.target.files]));
 
-  window.cerebrixFiles = { changed: store, dropped, add };
+  // Files given before the stored brains are read in wait for it: reading
+  // them in makes the folder hold what the storage holds, and would drop them.
+  let began;
+  const started = new Promise((resolve) => { began = resolve; });
+  window.cerebrixFiles = { dropped, add, pending: () => storing || dirty };
   Module.preRun = [() => {
     FS.mkdir(folder);
     FS.mkdir(incoming);
     FS.mount(IDBFS, {}, folder);
+    hearRefusals();
     addRunDependency("brains");
     measureRoom();
     FS.syncfs(true, (err) => {
       // Only the program's own writes are limited: the brains read back
       // from storage were already given their room.
-      limitWrites();
-      if (err) say("The browser keeps no brains for this page (private browsing?): download them before you leave.");
+      watchWrites();
+      loaded = !err;
+      if (err) say(unreadNote);
       FS.chdir(folder);
       removeRunDependency("brains");
       listBrains();
+      began();
     });
   }];
 })();

@@ -50,12 +50,16 @@ public:
 
     bool fits(const std::string& label, const std::string& text) const;
     void paint(int top) const;
+    // Tells the page what a screen reader finds of the shown controls
+    // (web_access.cpp); `top` is the client area's first canvas row.
+    void describe(int top) const;
 
 private:
     void click(const WebControl& c);
     void step(bool forward);
     void select(WebControl& list, int entry);
     static void edit(WebControl& box, int code, const std::string& typed);
+    std::string labelOf(const WebControl& box) const;
 
     std::vector<WebControl> controls_;
     EventSink& sink_;

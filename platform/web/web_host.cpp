@@ -131,10 +131,6 @@ void WebHost::processPendingEvents()
         handle(e);
     }
     paint();
-    if (folderTouched_) {
-        folderTouched_ = false;
-        folderChanged();
-    }
 }
 
 void WebHost::waitForEvents(int /*timeoutMs*/)
@@ -151,6 +147,24 @@ void WebHost::end()
     paint();
     // A page cannot close its own tab: it says that the program is over.
     programEnded();
+}
+
+void WebHost::setBusy(bool busy)
+{
+    web::setBusy(busy);
+}
+
+void WebHost::placeArea(const std::string& name, Rect area)
+{
+    // Placed on every repaint of the swatch: the page hears only of a move.
+    const auto same = [](Rect a, Rect b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    };
+    if (auto [at, fresh] = areas_.try_emplace(name, area); fresh || !same(at->second, area)) {
+        at->second = area;
+        web::placeArea(name, area.left, area.top + kMenuBarHeight, area.right - area.left + 1,
+                       area.bottom - area.top + 1);
+    }
 }
 
 void WebHost::handle(const PageEvent& e)
@@ -185,8 +199,6 @@ void WebHost::pointer(const PageEvent& e)
         if (grab_ == Grab::Control)
             controls_.release(x, y);
         grab_ = Grab::None;
-        // Saves and loads come from buttons: the folder may have changed.
-        folderTouched_ = true;
         return;
     }
     if (e.kind == PageEvent::Move) {
@@ -219,15 +231,13 @@ void WebHost::pointer(const PageEvent& e)
 
 void WebHost::keyDown(const PageEvent& e)
 {
-    if (menus_.isOpen()) {
-        if (e.a == key::Escape)
-            menus_.close();
+    if (menus_.isOpen()) {  // every key is the menus' while one is open
+        if (const std::string chosen = menus_.key(e.a); !chosen.empty())
+            sink_.menuChosen(chosen);
         return;
     }
     if (controls_.hasFocus()) {
-        controls_.key(e.a, e.text, e.shift);
-        folderTouched_ = folderTouched_ || e.a == key::Enter;
-        return;
+        return controls_.key(e.a, e.text, e.shift);
     }
     // A held key repeats for the window only if its press began here: the
     // Enter that closed a panel does not go on to generate.
@@ -255,7 +265,6 @@ void WebHost::drop(const std::string& path)
         to = from;  // no room to keep it: it is still taken up from where it came
     else
         fs::remove(from, ec);
-    folderTouched_ = true;
     sink_.fileDropped(to.string());
 }
 

@@ -4,6 +4,7 @@
 // into a queue and reach the program only when it asks for them, between
 // turns, as on the desktop.
 #include <deque>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ public:
     void waitForEvents(int timeoutMs) override;
     bool ended() const override { return ended_; }
     void end() override;
+    void setBusy(bool busy) override;
+    void placeArea(const std::string& name, Rect area) override;
 
     // Draws what changed since the last frame; repaint() draws it all.
     void paint();
@@ -71,9 +74,10 @@ private:
     std::deque<PageEvent> queue_;
     std::vector<std::uint32_t> rgba_;  // a changed stretch of the surface, as the page takes it
     std::set<int> held_;               // keys pressed on the window and still down
+    std::map<std::string, Rect> areas_;  // as last told to the page
     enum class Grab { None, Surface, Control, Menu } grab_ = Grab::None;
     bool shown_ = false, announced_ = false, ended_ = false;
-    bool overlaysChanged_ = true, folderTouched_ = false;
+    bool overlaysChanged_ = true;
     int scale_ = 0;
 };
 

@@ -7,7 +7,6 @@
 namespace platform::web {
 namespace {
 
-constexpr int kItemHeight = 20;
 constexpr int kFontSize = 12;
 constexpr Colour kBar = rgb(239, 239, 239), kText = rgb(0, 0, 0), kGreyed = rgb(160, 160, 160);
 constexpr Colour kHighlight = rgb(48, 140, 198), kBorder = rgb(150, 150, 150);
@@ -69,14 +68,14 @@ WebMenus::Box WebMenus::menuBox(std::size_t level, int width, int height) const
     int w = 0;
     for (const MenuEntry& e : m.items)
         w = std::max(w, textWidth(e.caption, kFontSize));
-    Box b{0, 0, w + 48, int(m.items.size()) * kItemHeight + 2};
+    Box b{0, 0, w + 48, int(m.items.size()) * kMenuItemHeight + 2};
     if (level == 0) {
         b.x = barX_[path_[0]];
         b.y = kMenuBarHeight;
     } else {
         const Box parent = menuBox(level - 1, width, height);
         b.x = parent.x + parent.w - 2;
-        b.y = parent.y + 1 + int(path_[level]) * kItemHeight;
+        b.y = parent.y + 1 + int(path_[level]) * kMenuItemHeight;
         if (b.x + b.w > width)  // no room on the right: open to the left
             b.x = std::max(0, parent.x - b.w + 2);
     }
@@ -92,7 +91,7 @@ bool WebMenus::itemAt(int x, int y, std::size_t& level, int& item) const
             const Box b = menuBox(l, width_, height_);
             if (b.contains(x, y)) {
                 level = l;
-                item = std::clamp((y - b.y - 1) / kItemHeight, 0, int(menuAt(l).items.size()) - 1);
+                item = std::clamp((y - b.y - 1) / kMenuItemHeight, 0, int(menuAt(l).items.size()) - 1);
                 return true;
             }
         }
@@ -184,7 +183,7 @@ bool WebMenus::reveal(const std::string& name, int& x, int& y)
     path_ = path;
     const Box b = menuBox(path_.size() - 1, width_, height_);
     x = b.x + b.w / 2;
-    y = b.y + 1 + int(item) * kItemHeight + kItemHeight / 2;
+    y = b.y + 1 + int(item) * kMenuItemHeight + kMenuItemHeight / 2;
     return true;
 }
 
@@ -214,20 +213,20 @@ void WebMenus::paintOpen(int width, int height) const
         frame(b.x, b.y, b.w, b.h, kBorder);
         for (std::size_t i = 0; i < m.items.size(); ++i) {
             const MenuEntry& e = m.items[i];
-            const int y = b.y + 1 + int(i) * kItemHeight;
+            const int y = b.y + 1 + int(i) * kMenuItemHeight;
             const bool lit = (level + 1 < path_.size() && path_[level + 1] == i) ||
                              (level == hoverLevel_ && int(i) == hoverItem_ && e.enabled);
             if (lit)
-                fill(b.x + 1, y, b.w - 2, kItemHeight, kHighlight);
+                fill(b.x + 1, y, b.w - 2, kMenuItemHeight, kHighlight);
             const Colour c = !e.enabled ? kGreyed : lit ? rgb(255, 255, 255) : kText;
             if (e.checkable) {
                 frame(b.x + 6, y + 5, 10, 10, c);
                 if (e.checked)
                     fill(b.x + 8, y + 7, 6, 6, c);
             }
-            text(b.x + 24, y, b.w - 40, kItemHeight, e.caption, c, Align::Left, false, kFontSize);
+            text(b.x + 24, y, b.w - 40, kMenuItemHeight, e.caption, c, Align::Left, false, kFontSize);
             if (!e.items.empty())
-                text(b.x + b.w - 16, y, 12, kItemHeight, "\u25B8", c, Align::Left, false, kFontSize);
+                text(b.x + b.w - 16, y, 12, kMenuItemHeight, "\u25B8", c, Align::Left, false, kFontSize);
         }
     }
 }

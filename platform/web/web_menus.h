@@ -10,7 +10,7 @@
 
 namespace platform::web {
 
-constexpr int kMenuBarHeight = 20;
+constexpr int kMenuBarHeight = 20, kMenuItemHeight = 20;
 
 class WebMenus {
 public:
@@ -30,12 +30,19 @@ public:
     std::string press(int x, int y);
     // Moving over an open menu opens the submenu under the pointer.
     void hover(int x, int y);
+    // A key while a menu is open, as the desktop takes it: the arrows walk the
+    // items, into and out of submenus and along the bar, Enter chooses and
+    // Escape closes a level. Returns the name of a command chosen, or "".
+    std::string key(int code);
     // Opens the menus that lead to entry `name` and tells the middle of its
     // place on the canvas; false when there is no such entry.
     bool reveal(const std::string& name, int& x, int& y);
     // Draws the bar, and the open menus over everything else.
     void paintBar(int width) const;
     void paintOpen(int width, int height) const;
+    // Tells the page what a screen reader finds of the bar and the open
+    // menus, as last painted (web_access.cpp).
+    void describe() const;
 
 private:
     struct Box {
@@ -50,6 +57,12 @@ private:
     bool itemAt(int x, int y, std::size_t& level, int& item) const;
     MenuEntry* find(std::vector<MenuEntry>& in, const std::string& name);
     static bool pathTo(const std::vector<MenuEntry>& in, const std::string& name, std::vector<std::size_t>& path);
+    // The keyboard's moves (web_menu_keys.cpp).
+    std::size_t activeLevel() const;
+    void step(int by);
+    void openTop(std::size_t top, int by);
+    bool enter();
+    void leave();
 
     std::vector<MenuEntry> tree_;
     std::vector<int> barX_;

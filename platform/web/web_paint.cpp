@@ -1,6 +1,7 @@
 // A frame of the page's window: the changed part of the surface goes to the
 // page's image of it, then the panels' controls and the menus are drawn
-// over it, each designed pixel a whole block of device pixels.
+// over it, each designed pixel a whole block of device pixels; then what a
+// screen reader finds of them.
 #include <algorithm>
 
 #include "page_calls.h"
@@ -39,6 +40,10 @@ void WebHost::paint()
     controls_.paint(kMenuBarHeight);
     menus_.paintBar(w);
     menus_.paintOpen(w, h + kMenuBarHeight);
+    describeBegin();
+    menus_.describe();
+    controls_.describe(kMenuBarHeight);
+    describeEnd();
 }
 
 }  // namespace platform::web

@@ -33,6 +33,9 @@ SCRIPT = ("press 3 3;drag 10 8;drag 20 12;drag 25 25;release;key Enter;key X;key
           "menu drawboutput;menu styleone;press 1 1;drag 28 9;release;key +;key -;key Enter;"
           "menu savebrain;key c;key a;key t;click Command1;"
           "menu choosecolor;click Command8;click Command5;press 2 2;drag 9 9;release;key Enter")
+# Items the page reaches by keys once a click has opened a menu on the bar; the desktop chooses them directly.
+BY_KEYS = {"drawboutput": ("options", "Right Right Down Left Down Right Down Up Down Enter"),
+           "styleone": ("playoptions", "Left Down Right Down Down Right Enter")}
 
 try:
     from selenium import webdriver
@@ -126,14 +129,18 @@ class WebPage(unittest.TestCase):
         for step in script.split(";"):
             t = step.split()
             if t[0] == "menu":
-                point = self.driver.execute_script("return Module.ccall('cx_menu_point', 'number', ['string'], [arguments[0]])", t[1])
+                top, keys = BY_KEYS.get(t[1], (t[1], ""))
+                point = self.driver.execute_script("return Module.ccall('cx_menu_point', 'number', ['string'], [arguments[0]])", top)
                 self.assertGreaterEqual(point, 0, t[1])
                 self.at(self.act(), point >> 16, point & 0xFFFF).click().perform()
+                for k in keys.split():
+                    self.act().send_keys(getattr(Keys, {"Left": "LEFT", "Right": "RIGHT", "Up": "UP", "Down": "DOWN",
+                                                        "Enter": "ENTER"}[k])).perform()
             elif t[0] == "click":
                 x, y = CONTROLS[t[1]]
                 self.at(self.act(), x, y + BAR).click().perform()
             elif t[0] == "key":
-                key = {"Enter": Keys.ENTER, "+": "="}.get(t[1], t[1].lower())
+                key = {"Enter": Keys.ENTER, "+": "=", "Tab": Keys.TAB, "Space": Keys.SPACE}.get(t[1], t[1].lower())
                 self.act().send_keys(key).perform()
             else:
                 x, y = ORIGIN[0] + int(t[1]) if len(t) == 3 else 500, ORIGIN[1] + int(t[2]) + BAR if len(t) == 3 else 300
@@ -155,12 +162,13 @@ class WebPage(unittest.TestCase):
         subprocess.run(argv, check=True, env=env, timeout=120)
         return folder
 
-    def drop(self, name, data):
+    def drop(self, *files):  # (name, bytes) pairs, dropped at once
         self.driver.execute_script(
-            "const bytes = Uint8Array.from(atob(arguments[1]), c => c.charCodeAt(0));"
-            "const t = new DataTransfer(); t.items.add(new File([bytes], arguments[0]));"
+            "const t = new DataTransfer();"
+            "for (const [name, b64] of arguments[0])"
+            "  t.items.add(new File([Uint8Array.from(atob(b64), c => c.charCodeAt(0))], name));"
             "document.getElementById('window').dispatchEvent(new DragEvent('drop', {dataTransfer: t, bubbles: true}));",
-            name, base64.b64encode(data).decode())
+            [[name, base64.b64encode(data).decode()] for name, data in files])
         time.sleep(0.3)
         self.frames(3)
 
@@ -171,6 +179,22 @@ class WebPage(unittest.TestCase):
         self.assertTrue(d.title.startswith("Cerebrix - By Quillon"), d.title)
         self.assertEqual(d.execute_script("return document.activeElement.id"), "window")
         self.assertIn("MIT", d.find_element("tag name", "footer").text)
+        # The grid and the swatch, named for screen readers where they are drawn, in no mouse's way.
+        areas = d.execute_script(
+            "const c = document.getElementById('window'), at = c.getBoundingClientRect();"
+            "return [...document.querySelectorAll('#areas > *')].map((e) => { const r = e.getBoundingClientRect();"
+            "  return [e.getAttribute('role'), e.getAttribute('aria-label'), Math.round(r.left - at.left),"
+            "          Math.round(r.top - at.top), Math.round(r.width), document.elementFromPoint(r.left + 2, r.top + 2) === c];"
+            "}).sort()")
+        self.assertEqual(areas, [["img", "Brain grid", ORIGIN[0], ORIGIN[1] + BAR, 30, True],
+                                 ["img", "Drawing colour", 10, 176, 101, True]])
+        # And the open menus, their items checked as drawn.
+        d.execute_script("Module.ccall('cx_menu_point', 'number', ['string'], ['styleone'])")
+        self.frames(2)
+        menus = d.execute_script(
+            "return [[...document.querySelectorAll('#parts [role=menu]')].map((m) => m.getAttribute('aria-label')),"
+            "        [...document.querySelectorAll('#parts [aria-checked]')].map((m) => m.getAttribute('aria-label'))]")
+        self.assertEqual(menus, [["Draw options", "Draw-Mode", "Choose style"], ["Draw chosen color", "style two"]])
         self.assertEqual(self.errors(), [])
 
     def test_2_start_screen_equals_the_desktop(self):
@@ -232,12 +256,76 @@ class WebPage(unittest.TestCase):
         finally:
             self.driver.delete_network_conditions()
 
+    def settle(self):
+        for _ in range(100):
+            if not self.driver.execute_script("return cerebrixFiles.pending()"):
+                return
+            time.sleep(0.05)
+        self.fail("the brains were never written back")
+
+    def test_4c_brains_are_kept_one_write_back_at_a_time_and_never_lost(self):
+        self.open()
+        before = self.stored("cat.brain")
+        # A save made with keys alone ("Done" chosen by Space) is kept as a click's is.
+        self.run_script("key Enter;menu savebrain;key k;key e;key y")
+        # A screen reader finds the panel's controls by their text, the name box by its label, and the keyboard there.
+        found = self.driver.execute_script(
+            "const a = document.getElementById(document.getElementById('window').getAttribute('aria-activedescendant'));"
+            "return [a.getAttribute('role'), a.getAttribute('aria-label'), a.textContent,"
+            "        [...document.querySelectorAll('#parts [role=button]')].map((b) => b.getAttribute('aria-label'))]")
+        self.assertEqual(found, ["textbox", "Save brain as:", "key", ["Done", "Cancel"]])
+        self.run_script("key Tab;key Tab;key Space")
+        self.assertEqual(self.driver.execute_script("return document.getElementById('window').style.cursor"), "")
+        self.settle()
+        # Write-backs one at a time, exactly one more for changes during one; leaving asks while one waits.
+        # Then a write-back the browser refuses (as when full) says so, and stores none of it.
+        seen = self.driver.execute_async_script("""
+            const done = arguments[0], wait = (ms) => new Promise((r) => setTimeout(r, ms));
+            const leaving = () => { const e = new Event('beforeunload', {cancelable: true});
+                                    window.dispatchEvent(e); return e.defaultPrevented; };
+            const reconcile = IDBFS.reconcile, put = IDBObjectStore.prototype.put, held = [];
+            let syncs = 0;
+            IDBFS.reconcile = (s, t, cb) => { ++syncs; held.push(() => reconcile(s, t, cb)); };
+            (async () => {
+              const seen = [];
+              FS.writeFile('/brains/held.brain', 'a'); await wait(300);
+              FS.writeFile('/brains/held.brain', 'ab'); FS.writeFile('/brains/held.brain', 'abc'); await wait(300);
+              seen.push(syncs, leaving());
+              held.shift()(); await wait(300);
+              seen.push(syncs);
+              held.shift()(); await wait(300);
+              seen.push(syncs, leaving());
+              IDBFS.reconcile = reconcile;
+              IDBObjectStore.prototype.put = function (...a) { const r = put.apply(this, a); this.transaction.abort(); return r; };
+              FS.writeFile('/brains/cat.brain', 'refused'); await wait(300);
+              IDBObjectStore.prototype.put = put;
+              seen.push(document.getElementById('notice').textContent.startsWith('The browser refused'), leaving());
+              done(seen);
+            })();""")
+        self.assertEqual(seen, [1, True, 2, 2, False, True, True])
+        # When the stored brains cannot be read at start, nothing is written back over them.
+        script = self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            const open = IDBFactory.prototype.open; let refused = false;
+            IDBFactory.prototype.open = function (...a) {
+              if (!refused) { refused = true; throw new DOMException('refused', 'InvalidStateError'); }
+              return open.apply(this, a); };"""})
+        try:
+            self.open()
+            self.driver.execute_script("FS.writeFile('/brains/cat.brain', 'unread')")
+            self.frames(3)
+        finally:
+            self.driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", {"identifier": script["identifier"]})
+        self.open()
+        self.assertEqual((self.stored("cat.brain"), self.stored("held.brain")), (before, b"abc"))
+        self.assertIsNotNone(self.stored("key.brain"))
+        self.errors()  # the browser's note that the unread page asked, ungestured, before it was left
+
     def test_5_dropped_brain_loads_and_refused_one_says_why(self):
         saved = os.path.join(self.work, "script", "cat.brain")
         with open(saved, "rb") as f:
             brain = f.read()
         self.open()
-        self.drop("dropped.brain", brain)
+        self.drop(("dropped.brain", brain))
         folder = self.twin("drop", None, saved)
         _, _, desktop = read_ppm(os.path.join(folder, "surface.ppm"))
         self.assertEqual(self.client_pixels(), desktop)
@@ -250,11 +338,19 @@ class WebPage(unittest.TestCase):
         with open(os.path.join(folder, "message.txt"), encoding="utf-8") as f:
             expected = f.read()
         with open(broken, "rb") as f:
-            self.drop("broken.brain", f.read())
+            self.drop(("broken.brain", f.read()))
         shown = self.driver.execute_script("return Module.ccall('cx_control_text', 'string', ['string'], ['FileMessage'])")
         # The same words; only the file's place differs (and how much of it fits).
         self.assertTrue(shown.startswith('Cannot load "'), shown)
         self.assertEqual(shown.split('": ', 1)[1], expected.split('": ', 1)[1])
+
+        # Several files at once: the window takes up none, as on the desktop; each brain is kept under a free name.
+        before = self.client_pixels()
+        self.drop(("dropped.brain", brain), ("notes.txt", b"x"), ("second.brain", brain))
+        self.assertEqual(self.client_pixels(), before)
+        self.assertEqual((self.stored("dropped.brain"), self.stored("dropped (2).brain"), self.stored("second.brain")),
+                         (brain, brain, brain))
+        self.assertIn("notes.txt", self.driver.find_element("id", "notice").text)
 
     def test_5b_refused_save_says_so_and_keeps_what_was_stored(self):
         self.open()
