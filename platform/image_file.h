@@ -21,13 +21,14 @@ inline constexpr char kReadImage[] = "read the image";
 FileResult readImage(const std::string& path, Surface& out);
 
 // The top-left side x side pixels of the image read from the open file
-// descriptor (left open), whose refusals call it `name`, as the image is meant to be seen: turned as its
-// EXIF orientation says. Only those pixels are decoded where the format
-// allows, so a photograph of any size will do. `width` and `height` get the
-// image's size as seen; when it is smaller than side x side, `out` stays
-// empty and the result is still ok. A damaged or cut-short file is refused,
-// with what the codecs would have printed on stderr as the reason: stderr
-// is taken for the time of the read, so no other thread should write there.
+// descriptor (left open), which refusals call `name`, as the image is meant
+// to be seen: turned as its EXIF orientation says. Only those pixels are
+// decoded where the format allows, so a photograph of any size will do.
+// `width` and `height` get the image's size as seen; when it is smaller
+// than side x side, `out` stays empty and the result is still ok. A damaged
+// or cut-short file is refused, with what the codecs would have printed on
+// stderr as the reason: stderr is taken for the time of the read, so no
+// other thread should write there.
 FileResult readImageCorner(int fd, const std::string& name, int side, Surface& out, int& width, int& height);
 
 // The formats encodeImage writes, by the names files use as their suffix

@@ -66,6 +66,7 @@ int nameUnnamedFile(int fd, const std::string& path);
 // Starts the disk on bytes [from, from + size) of `fd` and returns without
 // waiting; only a hint, nothing where the system has no such call.
 void startWriteBack(int fd, unsigned long long from, std::size_t size);
+
 // Waits until what was written to `fd` is on the disk, leaving out what a
 // later read does not need (time stamps) where the system can: 0, or -1
 // with errno.
@@ -75,8 +76,8 @@ int syncData(int fd);
 // only a hint, nothing where the system has no such call.
 void adviseSequentialRead(int fd, unsigned long long from);
 
-// A descriptor that holds on to the file at `path` (a link is not followed)
-// without reading it, so that the file is not freed while it is open; -1
+// A descriptor that holds on to the file at `path` (a link is not followed),
+// never read from, so that the file is not freed while it is open; -1
 // when it cannot be had.
 int holdFile(const std::string& path);
 
