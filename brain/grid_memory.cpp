@@ -64,9 +64,8 @@ std::size_t groupHeadroom(const std::string& root)
 std::uint8_t* mapAligned(std::size_t bytes)
 {
     const std::size_t length = (bytes + kSmallPage - 1) / kSmallPage * kSmallPage;
-    void* p = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                     -1, 0);
-    if (p == MAP_FAILED)
+    void* p = platform::mapMemory(length + kHugePage);
+    if (!p)
         return nullptr;
     const auto start = reinterpret_cast<std::uintptr_t>(p);
     const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;

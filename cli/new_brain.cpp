@@ -32,12 +32,12 @@ void parseColour(const std::string& text, storage::BrainHeader& header)
 // brain when the image is too small.
 platform::Surface readPicture(const std::string& path, int n)
 {
-    const InputFile input(path, "read the image");
+    const InputFile input(path, platform::kReadImage);
     platform::Surface image;
     int width = 0, height = 0;
-    const platform::ImageResult read = platform::readImageCorner(input.fd(), n, image, width, height);
+    const storage::FileResult read = platform::readImageCorner(input.fd(), input.name(), n, image, width, height);
     if (!read.ok)
-        throw Refusal("Cannot read the image \"" + path + "\": " + read.error);
+        throw Refusal(read);
     if (width < n || height < n)
         throw Refusal("the image \"" + path + "\" is " + std::to_string(width) + " x " + std::to_string(height)
                       + " pixels, smaller than the brain's " + std::to_string(n) + " x " + std::to_string(n));

@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-
 #include "arguments.h"
 #include "standard_streams.h"
 #include "storage/output/output_file.h"
@@ -20,8 +19,9 @@ void checkOutputPath(const std::string& target, const std::string& input)
     if (!input.empty() && input != storage::kStandardOutput && target != storage::kStandardOutput
         && ::stat(target.c_str(), &out) == 0 && ::stat(input.c_str(), &in) == 0 && out.st_dev == in.st_dev
         && out.st_ino == in.st_ino)
-        throw Refusal("Cannot write \"" + target + "\": it is the input \"" + input
-                      + "\" itself, which would be lost; write under another name.");
+        throw Refusal(storage::refusal("write", target,
+                                       "it is the input \"" + input + "\" itself, which would be lost; write under "
+                                       "another name"));
 }
 
 void report(const std::string& target, const std::string& text, bool flush)

@@ -1,6 +1,7 @@
 // render: a layer as the window shows it, as a picture in the format its
 // name asks for; or every layer, one picture each, encoded on both cores.
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <functional>
 #include <iterator>
@@ -55,7 +56,7 @@ public:
         try {
             layers(progress);
         } catch (const std::bad_alloc&) {
-            fail("there is not enough memory for pictures of that size");
+            fail({false, "there is not enough memory for pictures of that size", ENOMEM});
         }
     }
 
@@ -73,7 +74,7 @@ public:
         if (const int signal = interruptedBy.load())
             std::raise(signal);
         if (failed_)
-            throw Refusal(error_ + "; no picture was written");
+            throw Refusal(FileResult{false, error_.error + "; no picture was written", error_.systemError});
         if (!committed.ok)
             throw Refusal(committed);
     }
@@ -88,24 +89,29 @@ private:
         std::string png;
         for (int z = next_++; z < n && !failed_ && interruptedBy == 0; z = next_++) {
             brain::showLayerAlone(cells_, z, window, canvases);
-            const platform::ImageResult encoded =
-                platform::encodeImage(window, n, n, scale_, format_, png, kBatchZlibLevel);
             const std::string target = pattern_.name(z + 1);
+            const FileResult encoded =
+                platform::encodeImage(window, n, n, scale_, format_, png, target, kBatchZlibLevel);
             if (!encoded.ok)
-                return fail("Cannot write \"" + target + "\": " + encoded.error);
+                return fail(encoded);
             if (const FileResult put = files_.put(target, png); !put.ok)
-                return fail(put.error.substr(0, put.error.size() - 1));
+                return fail(put);
             ++done_;
             if (progress)
                 progress->update(done_);
         }
     }
 
-    void fail(const std::string& why)
+    // The first refusal is the one told, without its full stop: the message
+    // goes on to say that no picture was written.
+    void fail(const FileResult& refused)
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!failed_)
-            error_ = why;
+        if (!failed_) {
+            error_ = refused;
+            if (error_.error.ends_with('.'))
+                error_.error.pop_back();
+        }
         failed_ = true;
     }
 
@@ -118,7 +124,7 @@ private:
     std::atomic<int> next_{0}, done_{0};
     std::atomic<bool> failed_{false};
     std::mutex mutex_;
-    std::string error_;
+    FileResult error_;
 };
 
 void renderAll(const brain::CellGrid& cells, int scale, const LayerPattern& pattern, const std::string& format)
@@ -157,9 +163,9 @@ void renderOne(const brain::CellGrid& cells, int z, int scale, const std::string
     canvases.cover(n, n);
     brain::showLayerAlone(cells, z, window, canvases);
     std::string png;
-    const platform::ImageResult encoded = platform::encodeImage(window, n, n, scale, format, png);
+    const FileResult encoded = platform::encodeImage(window, n, n, scale, format, png, target);
     if (!encoded.ok)
-        throw Refusal("Cannot write \"" + target + "\": " + encoded.error);
+        throw Refusal(encoded);
     if (const FileResult written = storage::writeFile(target, png); !written.ok)
         throw Refusal(written);
 }

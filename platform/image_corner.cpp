@@ -152,9 +152,9 @@ bool harmless(const std::string& warning)
     return false;
 }
 
-ImageResult fail(std::string why)
+FileResult cannotRead(const std::string& name, const std::string& why, int systemError = 0)
 {
-    return {false, std::move(why)};
+    return refusal(kReadImage, name, why, systemError);
 }
 
 // Which corner of the stored pixels becomes the top-left corner once the
@@ -186,7 +186,7 @@ std::string damage(const QImageReader& reader, const QByteArray& format, const Q
     return {};
 }
 
-ImageResult decodeCorner(QIODevice& file, int side, Surface& out, int& width, int& height)
+FileResult decodeCorner(QIODevice& file, const std::string& name, int side, Surface& out, int& width, int& height)
 {
     WatchedDevice device(file);
     CatchMessages messages;
@@ -199,7 +199,8 @@ ImageResult decodeCorner(QIODevice& file, int side, Surface& out, int& width, in
     const QSize stored = reader.size();
     if (!stored.isValid()) {
         const std::string why = printed.firstLine();
-        return fail(why.empty() ? reader.errorString().toStdString() : "the picture is damaged (" + why + ")");
+        return cannotRead(name, why.empty() ? reader.errorString().toStdString()
+                                            : "the picture is damaged (" + why + ")");
     }
     const QImageIOHandler::Transformations turn = reader.transformation();
     const bool turned = turn & QImageIOHandler::TransformationRotate90;
@@ -212,13 +213,13 @@ ImageResult decodeCorner(QIODevice& file, int side, Surface& out, int& width, in
     device.forget();
     QImage image = reader.read();
     if (std::string why = damage(reader, format, image, device, messages.messages, printed.firstLine()); !why.empty())
-        return fail(why);
+        return cannotRead(name, why);
     if (clips) {
         // A decoder that stops below the corner has not seen the rest of
         // the file: the whole picture is decoded once more, at an eighth of
         // its size, to see that it is whole.
         if (!device.seek(0))
-            return fail("the file cannot be read again");
+            return cannotRead(name, "the file cannot be read again");
         CatchStderr printedAgain;
         QImageReader whole(&device);
         whole.setAutoTransform(false);
@@ -227,18 +228,18 @@ ImageResult decodeCorner(QIODevice& file, int side, Surface& out, int& width, in
         const QImage check = whole.read();
         if (std::string why = damage(whole, format, check, device, messages.messages, printedAgain.firstLine());
             !why.empty())
-            return fail(why);
+            return cannotRead(name, why);
     }
     if (image.width() != side || image.height() != side)
-        return fail("the picture's pixels could not be read");
+        return cannotRead(name, "the picture's pixels could not be read");
     if (!detail::surfaceFromImage(image, out))
-        return fail("there is not enough memory for a picture of that size");
+        return cannotRead(name, "there is not enough memory for a picture of that size", ENOMEM);
     return {true, {}};
 }
 
 }  // namespace
 
-ImageResult readImageCorner(int fd, int side, Surface& out, int& width, int& height)
+FileResult readImageCorner(int fd, const std::string& name, int side, Surface& out, int& width, int& height)
 {
     width = height = 0;
     // Only the corner is decoded where the format allows; where it does not,
@@ -248,8 +249,8 @@ ImageResult readImageCorner(int fd, int side, Surface& out, int& width, int& hei
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         QFile file;
         if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-            return fail(file.errorString().toStdString());
-        return decodeCorner(file, side, out, width, height);
+            return cannotRead(name, file.errorString().toStdString());
+        return decodeCorner(file, name, side, out, width, height);
     }
     // A pipe or a terminal cannot be read twice: the whole stream first.
     QByteArray bytes;
@@ -258,12 +259,14 @@ ImageResult readImageCorner(int fd, int side, Surface& out, int& width, int& hei
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            return fail(std::string("reading failed: ") + std::strerror(errno));
+        if (n < 0) {
+            const int err = errno;
+            return cannotRead(name, std::string("reading failed: ") + std::strerror(err), err);
+        }
         if (n == 0)
             break;
         if (bytes.size() + n > kLargestStream)
-            return fail("the stream goes on past " + std::to_string(kLargestStream >> 30)
+            return cannotRead(name, "the stream goes on past " + std::to_string(kLargestStream >> 30)
                         + " GiB, longer than any picture it could be");
         const bool knownYet = bytes.size() >= kSignatureBytes;
         bytes.append(chunk, qsizetype(n));
@@ -273,12 +276,12 @@ ImageResult readImageCorner(int fd, int side, Surface& out, int& width, int& hei
             QBuffer start(&bytes);
             start.open(QIODevice::ReadOnly);
             if (QImageReader::imageFormat(&start).isEmpty())
-                return fail("it does not start as any picture format Qt reads");
+                return cannotRead(name, "it does not start as any picture format Qt reads");
         }
     }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return decodeCorner(buffer, side, out, width, height);
+    return decodeCorner(buffer, name, side, out, width, height);
 }
 
 }  // namespace platform

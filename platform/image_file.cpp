@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "image_pixels.h"
@@ -15,9 +16,9 @@
 namespace platform {
 namespace {
 
-ImageResult fail(std::string why)
+FileResult cannotWrite(const std::string& name, const std::string& why, int systemError = 0)
 {
-    return {false, std::move(why)};
+    return refusal("write", name, why, systemError);
 }
 
 // Qt takes a compression of 0..100 and hands n * 9 / 91 to zlib: the least
@@ -50,16 +51,16 @@ bool surfaceFromImage(const QImage& image, Surface& out)
 
 }  // namespace detail
 
-ImageResult readImage(const std::string& path, Surface& out)
+FileResult readImage(const std::string& path, Surface& out)
 {
     QImageReader reader(QString::fromStdString(path));
     // The pixels as stored: the top-left corner is the file's first pixel.
     reader.setAutoTransform(false);
     QImage image = reader.read();
     if (image.isNull())
-        return fail(reader.errorString().toStdString());
+        return refusal(kReadImage, path, reader.errorString().toStdString());
     if (!detail::surfaceFromImage(image, out))
-        return fail("there is not enough memory for a picture of that size");
+        return refusal(kReadImage, path, "there is not enough memory for a picture of that size", ENOMEM);
     return {true, {}};
 }
 
@@ -73,22 +74,24 @@ std::vector<std::string> writableImageFormats()
     return out;
 }
 
-ImageResult encodePng(const Surface& surface, int width, int height, int scale, std::string& png, int zlibLevel)
+FileResult encodePng(const Surface& surface, int width, int height, int scale, std::string& png,
+                     const std::string& name, int zlibLevel)
 {
-    return encodeImage(surface, width, height, scale, "png", png, zlibLevel);
+    return encodeImage(surface, width, height, scale, "png", png, name, zlibLevel);
 }
 
-ImageResult encodeImage(const Surface& surface, int width, int height, int scale, const std::string& format,
-                        std::string& out, int zlibLevel)
+FileResult encodeImage(const Surface& surface, int width, int height, int scale, const std::string& format,
+                       std::string& out, const std::string& name, int zlibLevel)
 {
     if (width < 1 || height < 1 || scale < 1 || width > surface.width() || height > surface.height()
         || zlibLevel < 0 || zlibLevel > 9)
-        return fail("there is no picture of that size to write");
+        return cannotWrite(name, "there is no picture of that size to write");
     if (width > kLargestPictureSide / scale || height > kLargestPictureSide / scale)
-        return fail("a picture may be at most " + std::to_string(kLargestPictureSide) + " pixels wide and high");
+        return cannotWrite(name, "a picture may be at most " + std::to_string(kLargestPictureSide)
+                                     + " pixels wide and high");
     QImage image(width * scale, height * scale, QImage::Format_RGB888);
     if (image.isNull())
-        return fail("there is not enough memory for a picture of that size");
+        return cannotWrite(name, "there is not enough memory for a picture of that size", ENOMEM);
     for (int y = 0; y < height; ++y) {
         const Colour* src = surface.row(y);
         uchar* first = image.scanLine(y * scale);
@@ -112,7 +115,7 @@ ImageResult encodeImage(const Surface& surface, int width, int height, int scale
     if (format == "png")
         writer.setCompression(qtCompression(zlibLevel));
     if (!writer.write(image))
-        return fail(writer.errorString().toStdString());
+        return cannotWrite(name, writer.errorString().toStdString());
     out.assign(bytes.constData(), std::size_t(bytes.size()));
     return {true, {}};
 }

@@ -161,6 +161,17 @@ int populateForWriting(void* data, std::size_t bytes)
 #endif
 }
 
+void* mapMemory(std::size_t bytes)
+{
+#if defined(CEREBRIX_LINUX_CALLS)
+    const int flags = MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE;
+#else
+    const int flags = MAP_PRIVATE | MAP_ANONYMOUS;
+#endif
+    void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, flags, -1, 0);
+    return p == MAP_FAILED ? nullptr : p;
+}
+
 int openUnnamedFile(const std::string& folder)
 {
 #if defined(CEREBRIX_LINUX_CALLS)
@@ -194,6 +205,36 @@ void startWriteBack(int fd, unsigned long long from, std::size_t size)
     (void)fd;
     (void)from;
     (void)size;
+#endif
+}
+
+int syncData(int fd)
+{
+#if defined(CEREBRIX_LINUX_CALLS)
+    return ::fdatasync(fd);
+#else
+    return ::fsync(fd);
+#endif
+}
+
+void adviseSequentialRead(int fd, unsigned long long from)
+{
+#if defined(CEREBRIX_LINUX_CALLS)
+    (void)::posix_fadvise(fd, off_t(from), 0, POSIX_FADV_SEQUENTIAL);
+#else
+    (void)fd;
+    (void)from;
+#endif
+}
+
+int holdFile(const std::string& path)
+{
+#if defined(CEREBRIX_LINUX_CALLS)
+    return ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+#else
+    // Without O_PATH the file is opened for reading, which it may not allow:
+    // then it is not held.
+    return ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 #endif
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// The operating-system calls that only Linux has, each in one function with a
-// plain POSIX fallback, so that the engine and the storage core build and run
-// wherever they are missing. Building with CEREBRIX_PORTABLE_CORE takes the
-// fallbacks on Linux too, which is how they are tested.
+// The operating-system calls that only Linux has (or that some systems, such
+// as macOS, lack), each in one function with a plain POSIX fallback, so that
+// the engine and the storage core build and run wherever they are missing.
+// Building with CEREBRIX_PORTABLE_CORE takes the fallbacks on Linux too,
+// which is how they are tested.
 #include <cstddef>
 #include <string>
 
@@ -49,6 +50,9 @@ void adviseHugePages(void* data, std::size_t bytes);
 // Hands over every page of the mapped memory now: 0, or errno (EINVAL where
 // the system cannot do it in one call).
 int populateForWriting(void* data, std::size_t bytes);
+// Private read-write memory of `bytes`, mapped afresh and zeroed, for which
+// no swap is set aside where the system allows; nullptr when there is none.
+void* mapMemory(std::size_t bytes);
 
 // --- Files
 
@@ -62,5 +66,19 @@ int nameUnnamedFile(int fd, const std::string& path);
 // Starts the disk on bytes [from, from + size) of `fd` and returns without
 // waiting; only a hint, nothing where the system has no such call.
 void startWriteBack(int fd, unsigned long long from, std::size_t size);
+
+// Waits until what was written to `fd` is on the disk, leaving out what a
+// later read does not need (time stamps) where the system can: 0, or -1
+// with errno.
+int syncData(int fd);
+
+// Tells the system that `fd` will be read in order from `from` to its end;
+// only a hint, nothing where the system has no such call.
+void adviseSequentialRead(int fd, unsigned long long from);
+
+// A descriptor that holds on to the file at `path` (a link is not followed),
+// never read from, so that the file is not freed while it is open; -1
+// when it cannot be had.
+int holdFile(const std::string& path);
 
 }  // namespace platform

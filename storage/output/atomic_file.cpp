@@ -142,7 +142,7 @@ bool AtomicFile::flush()
 {
     if (flushed_)
         return true;
-    if (durable_ && ::fdatasync(fd_) != 0)
+    if (durable_ && platform::syncData(fd_) != 0)
         return fail("the disk did not take the data", errno);
     if (::fstat(fd_, &sealedAs_) != 0)
         return fail("finishing the file failed", errno);
@@ -208,7 +208,7 @@ bool AtomicFile::place()
     // Held across the rename, so that the old file's pages are given back
     // when this is closed, off the caller's thread: freeing hundreds of MiB
     // would otherwise hold up the window for as long as writing them took.
-    const int previous = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    const int previous = platform::holdFile(path);
     if (::rename(tempName_.c_str(), path.c_str()) != 0) {
         const int err = errno;
         if (previous >= 0)

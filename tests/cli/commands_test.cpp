@@ -93,7 +93,7 @@ platform::Surface windowView(const brain::CellGrid& cells, int z)
 void expectPicture(const std::string& path, const platform::Surface& view, int scale)
 {
     platform::Surface got;
-    const platform::ImageResult r = platform::readImage(path, got);
+    const platform::FileResult r = platform::readImage(path, got);
     ASSERT_TRUE(r.ok) << r.error;
     ASSERT_EQ(view.width() * scale, got.width());
     ASSERT_EQ(view.height() * scale, got.height());
@@ -132,7 +132,7 @@ TEST(CliCommands, NewFromImageIsEnterAfterPaintingThePixels)
         for (int x = 0; x < picture.width(); ++x)
             picture.setPoint(x, y, rng() & 0xFFFFFF);
     std::string png;
-    ASSERT_TRUE(platform::encodePng(picture, picture.width(), picture.height(), 1, png).ok);
+    ASSERT_TRUE(platform::encodePng(picture, picture.width(), picture.height(), 1, png, "in.png").ok);
     std::ofstream(dir.file("in.png"), std::ios::binary) << png;
 
     storage::LoadedBrain want;

@@ -28,7 +28,7 @@ void prepare(const Scratch& dir)
         for (int x = 0; x < 9; ++x)
             picture.setPoint(x, y, rng() & 0xFFFFFF);
     std::string png;
-    ASSERT_TRUE(platform::encodePng(picture, 9, 7, 1, png).ok);
+    ASSERT_TRUE(platform::encodePng(picture, 9, 7, 1, png, "in.png").ok);
     std::ofstream(dir.file("in.png"), std::ios::binary) << png;
 }
 

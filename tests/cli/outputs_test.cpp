@@ -55,7 +55,7 @@ void prepare(const Scratch& dir, int n = 6)
 void putPicture(const Scratch& dir, const std::string& name)
 {
     std::string png;
-    ASSERT_TRUE(platform::encodePng(platform::Surface(6, 6), 6, 6, 1, png).ok);
+    ASSERT_TRUE(platform::encodePng(platform::Surface(6, 6), 6, 6, 1, png, name).ok);
     std::ofstream(dir.file(name), std::ios::binary) << png;
 }
 

@@ -27,7 +27,7 @@ void prepare(const Scratch& dir)
     const std::string text = slurp(dir.file("a.brain"));
     std::ofstream(dir.file("bad.brain"), std::ios::binary) << text.substr(0, text.size() / 2);
     std::string png;
-    ASSERT_TRUE(platform::encodePng(platform::Surface(5, 8), 5, 8, 1, png).ok);
+    ASSERT_TRUE(platform::encodePng(platform::Surface(5, 8), 5, 8, 1, png, "small.png").ok);
     std::ofstream(dir.file("small.png"), std::ios::binary) << png;
     std::ofstream(dir.file("junk.png")) << "not a picture";
     fs::create_directory(dir.file("layer6"));

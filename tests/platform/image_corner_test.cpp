@@ -71,7 +71,7 @@ TEST(ImageCorner, TheExifOrientationTurnsThePictureFirst)
     ASSERT_NE(nullptr, ::mkdtemp(folder));
     const std::string path = std::string(folder) + "/p.jpg";
     std::string jpeg;
-    ASSERT_TRUE(encodeImage(stored(), kWidth, kHeight, 1, "jpg", jpeg).ok);
+    ASSERT_TRUE(encodeImage(stored(), kWidth, kHeight, 1, "jpg", jpeg, path).ok);
     // The pixels as decoded, unturned: JPEG's losses are the same for all.
     std::ofstream(path, std::ios::binary) << jpeg;
     Surface decoded;
@@ -83,7 +83,7 @@ TEST(ImageCorner, TheExifOrientationTurnsThePictureFirst)
         const int fd = ::open(path.c_str(), O_RDONLY);
         Surface corner;
         int width = 0, height = 0;
-        const ImageResult r = readImageCorner(fd, kSide, corner, width, height);
+        const FileResult r = readImageCorner(fd, path, kSide, corner, width, height);
         ::close(fd);
         ASSERT_TRUE(r.ok) << r.error;
         const bool turned = orientation >= 5;
@@ -106,7 +106,7 @@ TEST(ImageCorner, TheExifOrientationTurnsThePictureFirst)
     const int fd = ::open(path.c_str(), O_RDONLY);
     Surface none;
     int width = 0, height = 0;
-    EXPECT_TRUE(readImageCorner(fd, kHeight + 1, none, width, height).ok);
+    EXPECT_TRUE(readImageCorner(fd, path, kHeight + 1, none, width, height).ok);
     ::close(fd);
     EXPECT_EQ(kHeight, width);
     EXPECT_EQ(0, none.width());

@@ -1,6 +1,6 @@
-#include "storage/file_result.h"
+#include "platform/file_result.h"
 
-namespace storage {
+namespace platform {
 
 FileResult refusal(const std::string& verb, const std::string& name, const std::string& reason, int systemError)
 {
@@ -8,4 +8,4 @@ FileResult refusal(const std::string& verb, const std::string& name, const std::
     return {false, "Cannot " + verb + what + ": " + reason + ".", systemError};
 }
 
-}  // namespace storage
+}  // namespace platform
