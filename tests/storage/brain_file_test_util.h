@@ -164,7 +164,8 @@ inline std::string readerContractBroken(const char* data, std::size_t size)
 {
     LoadedBrain whole, pieces, narrow;
     const FileResult r = readBrainText(data, size, whole, "fuzz.brain");
-    // The quick paths of a narrower width than the widest agree, or none.
+    // Read again 16 bytes at a time or without the quick paths, by the
+    // length, it gives what the widest gave.
     if (platform::forceVectorWidth(size % 2 ? platform::VectorWidth::Simd16 : platform::VectorWidth::Baseline)) {
         const FileResult n = readBrainText(data, size, narrow, "fuzz.brain");
         platform::unforceVectorWidth();
