@@ -131,6 +131,7 @@ SquareRows rowsFor(platform::VectorWidth width)
         return rows64;
     case platform::VectorWidth::Avx2:
         return rows32;
+    case platform::VectorWidth::Simd16:
     case platform::VectorWidth::Baseline:
         break;
     }

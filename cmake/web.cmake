@@ -2,8 +2,9 @@
 # WebAssembly, with 128-bit SIMD for the engine's byte loops, and a static
 # site in the build folder: index.html, page.js, cerebrix.js, cerebrix.wasm.
 # No threads, so the page needs no cross-origin isolation.
-# -msse2: the reader's SSE2 paths, which Emscripten maps onto SIMD128.
-add_compile_options(-msimd128 -msse2 -fexceptions)
+# -mssse3: the reader's 16-byte kernels and its SSE2 block tests, whose
+# operations Emscripten maps onto SIMD128 one for one.
+add_compile_options(-msimd128 -mssse3 -fexceptions)
 # The browser's file system is no Linux: the core keeps to plain POSIX calls.
 set(CEREBRIX_PORTABLE_CORE ON CACHE BOOL "" FORCE)
 # size_t is 32 bits here: the engine's and storage's 64-bit counts narrow

@@ -15,13 +15,20 @@ VectorWidth widest()
     // The compiler's checks include whether the system saves the wider
     // registers on a switch, not only whether the CPU has the instructions.
     // Each width must also run every narrower one's code.
-    if (!__builtin_cpu_supports("avx2") || !__builtin_cpu_supports("popcnt"))
+    if (!__builtin_cpu_supports("ssse3") || !__builtin_cpu_supports("popcnt"))
         return VectorWidth::Baseline;
+    if (!__builtin_cpu_supports("avx2"))
+        return VectorWidth::Simd16;
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
         return VectorWidth::Avx512;
     return VectorWidth::Avx2;
-#endif
+#elif defined(CEREBRIX_HAS_SIMD16)
+    // The whole build assumes it: a CPU without it would not have loaded
+    // the program (WebAssembly checks its SIMD128 before anything runs).
+    return VectorWidth::Simd16;
+#else
     return VectorWidth::Baseline;
+#endif
 }
 
 VectorWidth detected()

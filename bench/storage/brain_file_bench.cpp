@@ -5,7 +5,8 @@
 // so --benchmark_format=json gives clean JSON on stdout. Peak memory beyond
 // the brain itself is extra_MiB; LoadSmallPages loads with transparent huge
 // pages off for the process, as the system setting "never" gives (the setting
-// itself is printed with the ratios); the processor time of all threads together,
+// itself is printed with the ratios), Load16 through the 16-byte kernels that
+// the web page runs; the processor time of all threads together,
 // all_threads_cpu_ms (Time and CPU are the calling thread's alone). On a
 // shared machine, --benchmark_enable_random_interleaving=true spreads the
 // noise evenly over the figures that are compared.
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "bench/storage/iostream_brain_file.h"
+#include "platform/cpu_features.h"
 #include "storage/read/brain_reader.h"
 #include "storage/write/brain_writer.h"
 
@@ -197,6 +199,17 @@ void LoadSmallPages(benchmark::State& state)
     load(state);
 }
 
+// The same through the 16-byte kernels, which the web page runs.
+void Load16(benchmark::State& state)
+{
+    if (!platform::forceVectorWidth(platform::VectorWidth::Simd16)) {
+        state.SkipWithError("this CPU cannot run the 16-byte kernels");
+        return;
+    }
+    load(state);
+    platform::unforceVectorWidth();
+}
+
 void IostreamSave(benchmark::State& state)
 {
     Fixture& f = fixture();
@@ -270,6 +283,7 @@ BRAIN_BENCH(Save, 5);
 BRAIN_BENCH(SaveSynced, 3);
 BRAIN_BENCH(Load, 5);
 BRAIN_BENCH(LoadSmallPages, 5);
+BRAIN_BENCH(Load16, 5);
 BRAIN_BENCH(IostreamSave, 3);
 BRAIN_BENCH(IostreamLoad, 3);
 BRAIN_BENCH(WriteOnly, 5);
@@ -300,6 +314,7 @@ public:
         ratio("Save", "WriteOnly");
         ratio("Load", "ReadOnly");
         ratio("LoadSmallPages", "ReadOnly");
+        ratio("Load16", "Load");
         ratio("Save", "Memcpy");
         ratio("Load", "Memcpy");
     }

@@ -15,7 +15,7 @@
 
 #include "platform/system_calls.h"
 #include "storage/read/cell_places.h"
-#include "storage/read/scan_kernels.h"
+#include "storage/read/field_ends.h"
 #include "storage/read/load_turns.h"
 
 namespace storage::detail {

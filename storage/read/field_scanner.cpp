@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "storage/read/scan_kernels.h"
+#include "storage/read/wide_fields.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
