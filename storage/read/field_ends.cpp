@@ -44,6 +44,24 @@ CEREBRIX_SIMD16 FieldEnds fieldEnds16(const char* p, std::size_t n)
 }
 #endif
 
+#if defined(CEREBRIX_HAS_SIMD16)
+CEREBRIX_SIMD16 BlockClasses classifyBlock16(const char* p)
+{
+    BlockClasses k;
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        const __m128i d = _mm_sub_epi8(v, zero);
+        const unsigned shift = 16u * unsigned(i);
+        k.lf |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << shift;
+        k.cr |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)))) << shift;
+        k.digit |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, nine), d)))) << shift;
+    }
+    return k;
+}
+#endif
+
 #if defined(__x86_64__)
 __attribute__((target("avx2,popcnt"))) FieldEnds fieldEnds32(const char* p, std::size_t n)
 {
@@ -81,6 +99,22 @@ FieldEnds fieldEnds(const char* p, std::size_t n)
         return fieldEnds16(p, n);
 #endif
     return fieldEndsTail(p, 0, n, FieldEnds{});
+}
+
+BlockClasses classifyBlock(const char* p)
+{
+#if defined(CEREBRIX_HAS_SIMD16)
+    if (int(platform::vectorWidth()) >= int(platform::VectorWidth::Simd16))
+        return classifyBlock16(p);
+#endif
+    BlockClasses k;
+    for (int i = 0; i < kClassifiedBlock; ++i) {
+        const unsigned char c = static_cast<unsigned char>(p[i]);
+        k.lf |= std::uint64_t(c == '\n') << i;
+        k.cr |= std::uint64_t(c == '\r') << i;
+        k.digit |= std::uint64_t(c >= '0' && c <= '9') << i;
+    }
+    return k;
 }
 
 }  // namespace storage::detail

@@ -16,4 +16,13 @@ struct FieldEnds {
 // The field ends among the n bytes at p.
 FieldEnds fieldEnds(const char* p, std::size_t n);
 
+// The general field reader's quick look ahead: which of the next 64 bytes
+// are line ends (LF), carriage returns and digits, one bit per byte, lowest
+// bit first.
+inline constexpr std::ptrdiff_t kClassifiedBlock = 64;
+struct BlockClasses {
+    std::uint64_t lf = 0, cr = 0, digit = 0;
+};
+BlockClasses classifyBlock(const char* p);
+
 }  // namespace storage::detail

@@ -4,11 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "storage/read/field_ends.h"
 #include "storage/read/wide_fields.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace storage::detail {
 
@@ -126,40 +123,9 @@ FieldStatus FieldScanner::next(int& value)
 
 namespace {
 
-constexpr std::ptrdiff_t kBlock = 64;
 // A field's digits are read four bytes at a time, so the last field of a
 // block may reach 2 bytes past it.
-constexpr std::ptrdiff_t kBlockReach = kBlock + 4;
-
-// One bit per byte of the block, lowest bit first.
-struct BlockClasses {
-    std::uint64_t lf = 0, cr = 0, digit = 0;
-};
-
-BlockClasses classify(const char* p)
-{
-    BlockClasses k;
-#if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
-    const __m128i zero = _mm_set1_epi8('0'), nine = _mm_set1_epi8(9);
-    for (int i = 0; i < 4; ++i) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
-        const __m128i d = _mm_sub_epi8(v, zero);
-        const unsigned shift = 16u * unsigned(i);
-        k.lf |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)))) << shift;
-        k.cr |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)))) << shift;
-        k.digit |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, nine), d)))) << shift;
-    }
-#else
-    for (int i = 0; i < kBlock; ++i) {
-        const unsigned char c = static_cast<unsigned char>(p[i]);
-        k.lf |= std::uint64_t(c == '\n') << i;
-        k.cr |= std::uint64_t(c == '\r') << i;
-        k.digit |= std::uint64_t(c >= '0' && c <= '9') << i;
-    }
-#endif
-    return k;
-}
+constexpr std::ptrdiff_t kBlockReach = kClassifiedBlock + 4;
 
 // The value of `len` (1..3) digits at p; p may be read four bytes far. The
 // digits are spread into 16-bit lanes and one multiplication weighs them
@@ -198,7 +164,7 @@ FieldStatus FieldScanner::readFields(std::uint8_t* const planes[3], std::uint64_
             break;
         const char* p = c.p;
         if (end - p >= kBlockReach) {
-            const BlockClasses k = classify(p);
+            const BlockClasses k = classifyBlock(p);
             // Only digits and line ends; every field starts with a digit; and
             // the block ends its lines all with CR LF or all with LF alone
             // (a CR in the last byte belongs to a field finished later).

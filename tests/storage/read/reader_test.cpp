@@ -162,7 +162,8 @@ TEST(BrainFileReader, QuickPathsAgreeWithTheGeneralReader)
                                       {"1000", where + " is 1000"},
                                       {"-" + digits, values[f] == 0 ? "" : where + " is -" + digits},
                                       {digits + "\r" + digits, "CR alone (the first at byte " + std::to_string(starts[f] + digits.size() + 1) + ")"},
-                                      {"x" + digits, at}};
+                                      {"x" + digits, at},
+                                      {":" + digits, at}};  // the byte past '9'
         for (const auto& [spelling, reason] : bad) {
             std::string wrong = text;
             wrong.replace(starts[f], digits.size(), spelling);
