@@ -157,10 +157,17 @@ TEST_F(BrainFileSave, RemovesOnlyTemporariesOfSavesThatDied)
         return child;
     };
     const std::string dead = std::to_string(startSave(true)), self = std::to_string(::getpid());
-    const pid_t running = startSave(false);
+    pid_t running = startSave(false);
+    // Ends the child once: after it was reaped its pid may be another process's.
+    const auto reap = [&] {
+        if (running > 0) {
+            ::kill(running, SIGKILL);
+            ::waitpid(running, nullptr, 0);
+            running = 0;
+        }
+    };
     const std::shared_ptr<void> reaper(nullptr, [&](void*) {  // also when an assertion fails
-        ::kill(running, SIGKILL);
-        ::waitpid(running, nullptr, 0);
+        reap();
         detail::allowUnnamedTemporaries(true);
     });
     const auto tmp = [](const std::string& pid, const char* rest) { return ".cerebrix-save-" + pid + rest; };
@@ -197,8 +204,7 @@ TEST_F(BrainFileSave, RemovesOnlyTemporariesOfSavesThatDied)
     EXPECT_EQ(left, kept);
 
     // Once its process has ended, the next clean-up removes its file too.
-    ::kill(running, SIGKILL);
-    ::waitpid(running, nullptr, 0);
+    reap();
     removeAbandonedSaves(dir.path);
     EXPECT_FALSE(fs::exists(dir.file(runningFile)));
     ::close(lock);
