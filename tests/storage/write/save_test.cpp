@@ -7,7 +7,6 @@
 
 #include <sys/file.h>
 
-#include <functional>
 #include <set>
 #include <thread>
 
@@ -99,36 +98,6 @@ TEST_F(BrainFileSave, SaveKilledMidWriteLeavesTheOldFile)
     // hidden named one behind, never taken for a brain.
     if (const int unnamed = platform::openUnnamedFile(dir.path); unnamed >= 0 && ::close(unnamed) == 0)
         expectUntouched();
-}
-
-
-// Replacing such a file would quietly part it from its other names or hand it
-// to whoever saves; a name the file system cannot hold fails at the rename,
-// after the whole brain was written. All are refused before any byte is.
-TEST_F(BrainFileSave, RefusesWhatCannotBeReplacedFaithfully)
-{
-    const struct {
-        const char* name;
-        std::function<bool()> arrange;  // false: cannot be arranged here
-        std::string target, reason;
-    } cases[] = {
-        {"hard link", [&] { return ::link(target.c_str(), dir.file("twin").c_str()) == 0; }, target,
-         "has 1 other name(s) (hard links)"},
-        {"another user's", [&] { return ::geteuid() == 0 && ::chown(target.c_str(), 65534, 65534) == 0; }, target,
-         "belongs to another user"},
-        {"long name", [] { return true; }, dir.file(std::string(300, 'n') + ".brain"),
-         "the name cannot be used: File name too long"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (!c.arrange())
-            continue;
-        const std::string error = writeBrainFile(c.target, sized(3), *patternGrid(3)).error;
-        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
-        fs::remove(dir.file("twin"));
-        ASSERT_EQ(::chown(target.c_str(), ::geteuid(), ::getegid()), 0);
-        expectUntouched();
-    }
 }
 
 // Where a folder cannot hold unnamed files, a save killed mid-write leaves a
