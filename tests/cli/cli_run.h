@@ -160,15 +160,9 @@ public:
 // A brain of side n with every cell random, written by the file code.
 inline storage::LoadedBrain randomBrain(int n, unsigned seed)
 {
-    storage::LoadedBrain b;
-    b.header.dimX = b.header.dimY = b.header.dimZ = n;
-    b.header.drawRed = 200;
-    b.header.drawGreen = 0;
-    b.header.drawBlue = 64;
-    b.header.moverX = 3;
-    b.header.moverY = 4;
-    b.header.moverStepY = -1;
-    b.cells = brain::CellGrid::allocate(n);
+    storage::LoadedBrain b{{.dimX = n, .dimY = n, .dimZ = n, .drawRed = 200, .drawGreen = 0, .drawBlue = 64,
+                            .moverX = 3, .moverY = 4, .moverStepY = -1},
+                           brain::CellGrid::allocate(n)};
     std::mt19937 rng(seed);
     for (int c = 0; c < 3; ++c)
         for (std::uint64_t i = 0; i < gridcells::count(*b.cells); ++i)
