@@ -59,6 +59,15 @@ inline std::string slurp(const std::string& path)
     return s.str();
 }
 
+// A number the system gives in one of its files by key, as /proc/self/io
+// gives "rchar: 123"; -1 when it has none.
+inline long long systemNumber(const std::string& file, const std::string& key)
+{
+    const std::string text = slurp(file);
+    const std::size_t at = text.find(key + ":");
+    return at == std::string::npos ? -1 : std::strtoll(text.c_str() + at + key.size() + 1, nullptr, 10);
+}
+
 // Each entry of a folder by what it is: a regular file by its mode and
 // bytes, a link by where it leads, anything else by its kind alone (so a
 // FIFO is never opened).

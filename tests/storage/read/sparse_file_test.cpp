@@ -15,17 +15,9 @@
 namespace storage::test {
 namespace {
 
-long statusKiB(const char* key)
-{
-    const std::string status = slurp("/proc/self/status");
-    const std::size_t at = status.find(key);
-    return at == std::string::npos ? -1 : std::atol(status.c_str() + at + std::strlen(key));
-}
-
 struct Cost {
     double seconds = 0;
-    long extraKiB = 0;
-    unsigned long long bytesRead = 0;
+    long long extraKiB = 0, bytesRead = 0;
     char error[512] = {};
 };
 
@@ -40,18 +32,14 @@ Cost loadInChild(const std::string& path)
     if (child == 0) {
         Cost cost;
         std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts from here
-        const auto bytesRead = [] {
-            const std::string io = slurp("/proc/self/io");
-            return std::strtoull(io.c_str() + io.find("rchar:") + 6, nullptr, 10);
-        };
-        const long before = statusKiB("VmRSS:");
-        const unsigned long long readBefore = bytesRead();
+        const long long before = systemNumber("/proc/self/status", "VmRSS"),
+                        readBefore = systemNumber("/proc/self/io", "rchar");
         const auto start = std::chrono::steady_clock::now();
         LoadedBrain out;
         const FileResult r = readBrainFile(path, out);
         cost.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        cost.bytesRead = bytesRead() - readBefore;
-        cost.extraKiB = statusKiB("VmHWM:") - before;
+        cost.bytesRead = systemNumber("/proc/self/io", "rchar") - readBefore;
+        cost.extraKiB = systemNumber("/proc/self/status", "VmHWM") - before;
         std::snprintf(cost.error, sizeof cost.error, "%s", r.ok ? "loaded" : r.error.c_str());
         _exit(::write(pipeEnds[1], &cost, sizeof cost) == ssize_t(sizeof cost) ? 0 : 1);
     }
@@ -99,7 +87,7 @@ TEST(BrainFileReader, SparseFilesAreRefusedCheaply)
         EXPECT_NE(std::string(cost.error).find(c.reason), std::string::npos);
         EXPECT_LT(cost.seconds, 0.5);
         EXPECT_LT(cost.extraKiB, 64 * 1024);
-        EXPECT_LT(cost.bytesRead, 1u << 20);
+        EXPECT_LT(cost.bytesRead, 1 << 20);
     }
 }
 
