@@ -20,10 +20,11 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "tests/app/monkey_input.h"
 
-#include "tests/app/x11_find.h"
+#include "tests/app/x11_program.h"
 
 namespace {
 
@@ -80,6 +81,7 @@ public:
         int status = 0;
         if (::waitpid(child_, &status, WNOHANG) != child_)
             return true;
+        child_ = -1;  // reaped: its pid may be another process's by now
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
             return fail(WIFSIGNALED(status) ? "the program was killed by a signal" : "the program failed");
         ++restarts_;  // "Quit" was chosen
@@ -100,7 +102,7 @@ public:
         if (!pingAnswered_ && now - pingSent_ > kPingLimit)
             return fail("the window did not answer a ping within 5 s");
         if (pingAnswered_ && now - pingSent_ > std::chrono::seconds(1)) {
-            sendProtocol(ping_, long(++pingStamp_));
+            sendProtocol(dpy_, win_, "_NET_WM_PING", long(++pingStamp_));
             pingSent_ = now;
             pingAnswered_ = false;
         }
@@ -116,14 +118,8 @@ public:
                 return false;
         if (!pingAnswered_)
             return fail("the window did not answer the last ping within 5 s");
-        sendProtocol(XInternAtom(dpy_, "WM_DELETE_WINDOW", False), CurrentTime);
-        int status = 0;
-        for (const auto until = Clock::now() + std::chrono::seconds(30); Clock::now() < until;) {
-            if (::waitpid(child_, &status, WNOHANG) == child_)
-                return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? true : fail("the program did not end cleanly");
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return fail("the program kept running after its window was closed");
+        const char* failure = closeAndWait(dpy_, win_, std::exchange(child_, -1), std::chrono::seconds(30));
+        return failure ? fail(failure) : true;
     }
 
     void pruneFolder()
@@ -147,22 +143,6 @@ private:
             ::kill(child_, SIGKILL);
         return false;
     }
-
-    // A message of the window manager's protocols, as a window manager sends it.
-    void sendProtocol(Atom protocol, long stamp)
-    {
-        XEvent e{};
-        e.xclient.type = ClientMessage;
-        e.xclient.window = win_;
-        e.xclient.message_type = protocols_;
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = long(protocol);
-        e.xclient.data.l[1] = stamp;
-        e.xclient.data.l[2] = long(win_);
-        XSendEvent(dpy_, win_, False, NoEventMask, &e);
-        XFlush(dpy_);
-    }
-
 
     Display* dpy_;
     monkey::RandomInput& input_;

@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "x11_find.h"
+#include "x11_program.h"
 
 namespace {
 
@@ -107,19 +107,6 @@ int main(int argc, char** argv)
             return fail("the window's class is not the desktop entry's StartupWMClass", child);
     }
 
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = win;
-    close.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = long(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
-    XSendEvent(dpy, win, False, NoEventMask, &close);
-    XFlush(dpy);
-
-    int status = 0;
-    for (auto until = steady_clock::now() + seconds(10); steady_clock::now() < until;
-         std::this_thread::sleep_for(milliseconds(50)))
-        if (waitpid(child, &status, WNOHANG) == child)
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : fail("the program did not end cleanly", 0);
-    return fail("the program kept running after its window was closed", child);
+    const char* failure = closeAndWait(dpy, win, child, seconds(10));
+    return failure ? fail(failure, 0) : 0;
 }

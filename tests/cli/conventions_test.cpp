@@ -1,6 +1,6 @@
 // The habits of Unix tools that scripts rely on: "-" for standard input,
-// inputs that cannot hang, write errors on stdout, names that cannot take
-// over a terminal or break JSON, padded patterns, formats by suffix.
+// inputs that cannot hang, names that cannot take over a terminal or break
+// JSON, padded patterns, formats by suffix.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -119,33 +119,6 @@ TEST(CliConventions, InputsThatAreNoFilesAreRefusedAtOnce)
         EXPECT_EQ(1, r.status) << args[0] << ": " << r.err;
         EXPECT_EQ(before, dir.names());
     }
-}
-
-TEST(CliConventions, AFailedWriteOnStdoutIsAnError)
-{
-    Scratch dir;
-    prepare(dir);
-    const std::vector<std::vector<std::string>> commands = {
-        {"info", "a.brain"},
-        {"info", "--json", "a.brain"},
-        {"generate", "a.brain", "-n", "3", "--every", "-o", "b.brain"},
-        {"--help"},
-        {"--version"},
-        {"-V"},
-        {"render", "--help"},
-        {"new", "-V"},
-    };
-    for (const auto& args : commands) {
-        Streams full;
-        full.outputFile = "/dev/full";
-        const Outcome r = dir.run(args, full);
-        EXPECT_EQ(1, r.status) << args[0];
-        EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
-        EXPECT_NE(std::string::npos, r.err.find("standard output")) << r.err;
-    }
-    // --every tells each generation as it goes: the brain is not saved
-    // after its lines were lost.
-    EXPECT_FALSE(fs::exists(dir.file("b.brain")));
 }
 
 // The JSON text parsed by Python's json module, each value printed back with

@@ -61,6 +61,15 @@ inline std::string slurp(const std::string& path)
     return s.str();
 }
 
+// A number the system gives in one of its files by key, as /proc/self/io
+// gives "rchar: 123"; -1 when it has none.
+inline long long systemNumber(const std::string& file, const std::string& key)
+{
+    const std::string text = slurp(file);
+    const std::size_t at = text.find(key + ":");
+    return at == std::string::npos ? -1 : std::strtoll(text.c_str() + at + key.size() + 1, nullptr, 10);
+}
+
 // A regular file as a folder snapshot shows it: its mode and bytes, where
 // bytes past a short text are kept as their length and a hash. A failed
 // comparison prints both snapshots, and googletest's line diff of two

@@ -59,18 +59,15 @@ private:
             addMenus(e.items);
         }
     }
-    const std::string& known(const std::string& name) const
+    template <class Map>
+    static const std::string& named(const Map& all, const std::string& name, const char* what)
     {
-        if (!controls_.count(name))
-            throw std::logic_error("no control named " + name);
+        if (!all.count(name))
+            throw std::logic_error(std::string("no ") + what + " named " + name);
         return name;
     }
-    const std::string& knownMenu(const std::string& name) const
-    {
-        if (!menus_.count(name))
-            throw std::logic_error("no menu entry named " + name);
-        return name;
-    }
+    const std::string& known(const std::string& name) const { return named(controls_, name, "control"); }
+    const std::string& knownMenu(const std::string& name) const { return named(menus_, name, "menu entry"); }
     Control& control(const std::string& name) { return controls_.at(known(name)); }
     Menu& menu(const std::string& name) { return menus_.at(knownMenu(name)); }
 

@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <optional>
 
-#include "commands/keys.h"
 #include "live_window.h"
 
 namespace {
@@ -64,20 +63,10 @@ void act(LiveWindow& w, const QString& steps)
     }
 }
 
-// The panel open, with the text of its first box; the brain's side and the
-// drawing's red; whether a menu is open or the menu bar shows an entry
-// highlighted; the brain files in the folder.
-QString state(LiveWindow& w)
+// Whether a menu is open or the menu bar shows an entry highlighted.
+bool menuShown()
 {
-    QString open = "closed";
-    for (const auto& [box, panel] : {std::pair("Text1", "Save"), std::pair("Text2", "Load"),
-                                     std::pair("Text3", "Colour"), std::pair("Picture1", "About")})
-        if (w.control(box)->isVisible())
-            open = QString(panel) + " '" + QString::fromStdString(w.host().text(box)) + "'";
-    const bool menu = QApplication::activePopupWidget() || programWindow()->menuBar()->activeAction();
-    return open + ", side " + QString::number(w.d().brain().side()) + ", red " +
-           QString::number(w.d().pen().colour().red) + (menu ? ", menu" : "") + ", files " +
-           QDir().entryList({"*.brain"}, QDir::Files).join(' ');
+    return QApplication::activePopupWidget() || programWindow()->menuBar()->activeAction();
 }
 
 }  // namespace
@@ -133,15 +122,10 @@ private slots:
             LiveWindow w(before + " / " + steps);
             QVERIFY(QTest::qWaitForWindowActive(programWindow()));
             act(w, before);
-            QStringList seen;
-            window::Drawing& d = w.d();
-            d.setKeyHandler([&seen, &d](int code) {
-                seen << QString::number(code);
-                commands::keyPressed(d, code);
-            });
+            const auto seen = w.watchKeys();
             act(w, steps);
-            QCOMPARE(seen.join(' '), codes);
-            QCOMPARE(state(w), after);
+            QCOMPARE(seen->join(' '), codes);
+            QCOMPARE(w.panelState() + (menuShown() ? ", menu" : ""), after);
         }
     }
 };

@@ -2,6 +2,7 @@
 // A fresh program window for each test, under Qt's offscreen platform,
 // started up as on the first activation.
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include <map>
 
 #include "app/program.h"
+#include "commands/keys.h"
 
 inline platform::Toolkit& toolkit()
 {
@@ -62,6 +64,32 @@ struct LiveWindow {
     {
         mainWindow()->resize(width, mainWindow()->height() - surface().height() + height);
         settle();
+    }
+
+    // The panel open, by its name and the text of its first box; the brain's
+    // side and the drawing's red; the brain files in the working folder.
+    QString panelState()
+    {
+        QString open = "closed";
+        for (const auto& [box, panel] : {std::pair("Text1", "Save"), std::pair("Text2", "Load"),
+                                         std::pair("Text3", "Colour"), std::pair("Picture1", "About")})
+            if (control(box)->isVisible())
+                open = QString(panel) + " '" + QString::fromStdString(host().text(box)) + "'";
+        return open + ", side " + QString::number(d().brain().side()) + ", red " +
+               QString::number(d().pen().colour().red) + ", files " +
+               QDir().entryList({"*.brain"}, QDir::Files).join(' ');
+    }
+
+    // From here on, the codes of the presses that reach the key commands.
+    std::shared_ptr<QStringList> watchKeys()
+    {
+        auto seen = std::make_shared<QStringList>();
+        window::Drawing& drawing = d();
+        drawing.setKeyHandler([seen, &drawing](int code) {
+            *seen << QString::number(code);
+            commands::keyPressed(drawing, code);
+        });
+        return seen;
     }
 
     // Runs the main loop's turns, then lets Qt hand every change to the screen.

@@ -10,7 +10,6 @@
 #include <QTemporaryDir>
 #include <optional>
 
-#include "commands/keys.h"
 #include "files/panels.h"
 #include "live_window.h"
 
@@ -79,30 +78,6 @@ class QtPortTest : public QObject {
     Q_OBJECT
 
     std::optional<QTemporaryDir> scratch;
-
-    // The panel that is open, by its first control and that control's text,
-    // the drawing's red, and the brain files in the folder.
-    static QString state(LiveWindow& w)
-    {
-        QString open = "closed";
-        for (const char* first : {"Text1", "Text2", "Text3", "Picture1"})
-            if (w.control(first)->isVisible())
-                open = QString(first) + " '" + QString::fromStdString(w.host().text(first)) + "'";
-        return open + " red " + QString::number(w.d().pen().colour().red) + " files " +
-               QDir().entryList({"*.brain"}, QDir::Files).join(' ');
-    }
-
-    // Counts the presses that reach the key commands from here on.
-    static std::shared_ptr<int> countKeys(LiveWindow& w)
-    {
-        auto count = std::make_shared<int>(0);
-        window::Drawing& d = w.d();
-        d.setKeyHandler([count, &d](int code) {
-            ++*count;
-            commands::keyPressed(d, code);
-        });
-        return count;
-    }
 
 private slots:
     void init()
@@ -218,8 +193,8 @@ private slots:
         for (const auto& [open, order] : rows) {
             LiveWindow w(open);
             w.run(open);
-            const auto keys = countKeys(w);
-            const QString before = state(w);
+            const auto keys = w.watchKeys();
+            const QString before = w.panelState();
             const auto focused = [] {
                 const QWidget* f = QApplication::focusWidget();
                 return f ? f->objectName() : "nothing";
@@ -232,10 +207,10 @@ private slots:
             QCOMPARE(seen.join(' '), order);
             w.run("key Shift+Tab");
             QCOMPARE(focused(), order.section(' ', -2, -2));
-            QCOMPARE(*keys, 0);
+            QCOMPARE(keys->join(' '), "");
             QCOMPARE(w.d().view().layer(), 0);
             if (open.contains("loadbrain")) {
-                QCOMPARE(state(w), before);  // the name box stays empty
+                QCOMPARE(w.panelState(), before);  // the name box stays empty
                 QVERIFY(qobject_cast<QListWidget*>(w.control("File2"))->selectedItems().isEmpty());
             }
         }
@@ -249,31 +224,32 @@ private slots:
         // The Load rows start from a.brain saved with red 129, then red 130.
         const QString load = "key Enter;key Q;menu savebrain;click Text1;key A;key Enter;key Q;menu loadbrain";
         const std::tuple<QString, QString, QString> rows[] = {
-            {save, "key A;key Enter", "closed red 128 files a.brain"},
-            {save, "key Enter", "Text1 '' red 128 files "},  // a blank name: Done does nothing
-            {save, "key A;key Tab;key Tab;key Enter", "closed red 128 files a.brain"},  // Done's own button
-            {save, "key A;key Tab;key Escape", "closed red 128 files "},
-            {load, "click Text2;key Tab;key Space;key Enter", "closed red 129 files a.brain"},
-            {load, "click Text2;key Tab;key Space;key Shift+Tab;key Enter", "closed red 129 files a.brain"},
-            {load, "click Text2;key Tab;key Enter", "Text2 '' red 130 files a.brain"},  // nothing chosen yet
-            {load, "click Text2;key Escape", "closed red 130 files a.brain"},
-            {"menu choosecolor", "click Command8;key Tab;key Enter", "closed red 0 files "},
-            {"menu choosecolor", "click Command8;key Tab;key Tab;key Enter", "closed red 0 files "},
-            {"menu choosecolor", "click Command8;key Shift+Tab;key Shift+Tab;key Enter", "Text3 '128' red 128 files "},
-            {"menu choosecolor", "click Command8;key Escape", "closed red 128 files "},
-            {"menu about", "click Picture1;key Enter", "Picture1 '' red 128 files "},
-            {"menu about", "click Picture1;key Escape", "closed red 128 files "},
+            {save, "key A;key Enter", "closed, side 30, red 128, files a.brain"},
+            {save, "key Enter", "Save '', side 30, red 128, files "},  // a blank name: Done does nothing
+            {save, "key A;key Tab;key Tab;key Enter", "closed, side 30, red 128, files a.brain"},  // Done's own button
+            {save, "key A;key Tab;key Escape", "closed, side 30, red 128, files "},
+            {load, "click Text2;key Tab;key Space;key Enter", "closed, side 30, red 129, files a.brain"},
+            {load, "click Text2;key Tab;key Space;key Shift+Tab;key Enter", "closed, side 30, red 129, files a.brain"},
+            {load, "click Text2;key Tab;key Enter", "Load '', side 30, red 130, files a.brain"},  // nothing chosen yet
+            {load, "click Text2;key Escape", "closed, side 30, red 130, files a.brain"},
+            {"menu choosecolor", "click Command8;key Tab;key Enter", "closed, side 30, red 0, files "},
+            {"menu choosecolor", "click Command8;key Tab;key Tab;key Enter", "closed, side 30, red 0, files "},
+            {"menu choosecolor", "click Command8;key Shift+Tab;key Shift+Tab;key Enter",
+             "Colour '128', side 30, red 128, files "},
+            {"menu choosecolor", "click Command8;key Escape", "closed, side 30, red 128, files "},
+            {"menu about", "click Picture1;key Enter", "About '', side 30, red 128, files "},
+            {"menu about", "click Picture1;key Escape", "closed, side 30, red 128, files "},
         };
         for (const auto& [open, steps, after] : rows) {
             for (const QString& f : QDir().entryList({"*.brain"}, QDir::Files))
                 QFile::remove(f);
             LiveWindow w(open + " / " + steps);
             w.run(open);
-            const auto keys = countKeys(w);
+            const auto keys = w.watchKeys();
             w.run(steps);
-            QCOMPARE(state(w), after);
-            QCOMPARE(*keys, 0);
-            QCOMPARE(w.d().menus().panelOpen(window::Panel::About), after.startsWith("Picture1"));
+            QCOMPARE(w.panelState(), after);
+            QCOMPARE(keys->join(' '), "");
+            QCOMPARE(w.d().menus().panelOpen(window::Panel::About), after.startsWith("About"));
         }
     }
 };

@@ -135,25 +135,7 @@ int open(const char* path, int flags, ...)
     return openCommon("open", AT_FDCWD, path, flags, mode);
 }
 
-int open64(const char* path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArg(flags, args);
-    va_end(args);
-    return openCommon("open", AT_FDCWD, path, flags, mode);
-}
-
 int openat(int dirfd, const char* path, int flags, ...)
-{
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeArg(flags, args);
-    va_end(args);
-    return openCommon("open", dirfd, path, flags, mode);
-}
-
-int openat64(int dirfd, const char* path, int flags, ...)
 {
     va_list args;
     va_start(args, flags);
@@ -167,10 +149,10 @@ int __open_2(const char* path, int flags)
     return openCommon("open", AT_FDCWD, path, flags, 0);
 }
 
-int __open64_2(const char* path, int flags)
-{
-    return openCommon("open", AT_FDCWD, path, flags, 0);
-}
+// The 64-bit names are the same calls on a 64-bit system.
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
+int openat64(int dirfd, const char* path, int flags, ...) __attribute__((alias("openat")));
+int __open64_2(const char* path, int flags) __attribute__((alias("__open_2")));
 
 ssize_t read(int fd, void* buffer, size_t count)
 {

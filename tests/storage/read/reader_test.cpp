@@ -1,6 +1,5 @@
 // What the reader accepts, and that everything else is refused cleanly.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
@@ -205,26 +204,6 @@ TEST(BrainFileReader, TellsTheFirstFaultWhereverItLies)
     }
 }
 
-// A body of zeros, as a sparse file reads, is refused at its first byte
-// without reading on.
-TEST(BrainFileReader, RefusesAZeroBodyAtOnce)
-{
-    ScratchDir dir;
-    const std::string name = dir.file("sparse.brain"), header = "200,200,200,1,1,1,0,0,1,1\r\n";
-    std::ofstream(name, std::ios::binary) << header;
-    fs::resize_file(name, std::uintmax_t(64) << 20);
-    const auto bytesRead = [] {
-        const std::string io = slurp("/proc/self/io");
-        return std::strtoull(io.c_str() + io.find("rchar:") + 6, nullptr, 10);
-    };
-    const auto before = bytesRead();
-    LoadedBrain out;
-    const FileResult r = readBrainFile(name, out);
-    const auto read = bytesRead() - before;
-    EXPECT_NE(r.error.find("red value of cell (0, 0, 0) (at byte 28) is a zero byte"), std::string::npos) << r.error;
-    EXPECT_LT(read, 1u << 20);
-}
-
 // The fuzzer's corpus keeps the contract: hand-made seeds and every input
 // that ever crashed it, of which those named "good_..." must load and the
 // others be refused, and the fuzzer's own finds (named by their hash).
@@ -238,17 +217,6 @@ TEST(BrainFileReader, FuzzCorpusKeepsTheContract)
         if (!found) {
             EXPECT_TRUE(name.starts_with("good_") ? load(text, out).ok : bool(refused(text))) << name;
         }
-    }
-}
-
-TEST(BrainFileReader, RefusesAMissingFileOrAPipeWithoutWaiting)
-{
-    ScratchDir dir;
-    ASSERT_EQ(::mkfifo(dir.file("pipe.brain").c_str(), 0644), 0);
-    for (const char* name : {"missing.brain", "pipe.brain"}) {
-        LoadedBrain out;
-        const FileResult r = readBrainFile(dir.file(name), out);
-        EXPECT_TRUE(!r.ok && !out.cells && r.error.find(dir.file(name)) != std::string::npos) << r.error;
     }
 }
 
