@@ -2,10 +2,16 @@
 // The operating-system calls that only Linux has (or that some systems, such
 // as macOS, lack), each in one function with a plain POSIX fallback, so that
 // the engine and the storage core build and run wherever they are missing.
+// Those on files, used only by storage, are in storage/file_calls.h.
 // Building with CEREBRIX_PORTABLE_CORE takes the fallbacks on Linux too,
 // which is how they are tested.
 #include <cstddef>
 #include <string>
+
+// Defined where the Linux calls are in use, for the sources that wrap them.
+#if defined(__linux__) && !defined(CEREBRIX_PORTABLE_CORE)
+#define CEREBRIX_LINUX_CALLS 1
+#endif
 
 namespace platform {
 
@@ -53,32 +59,5 @@ int populateForWriting(void* data, std::size_t bytes);
 // Private read-write memory of `bytes`, mapped afresh and zeroed, for which
 // no swap is set aside where the system allows; nullptr when there is none.
 void* mapMemory(std::size_t bytes);
-
-// --- Files
-
-// A new file without a name in `folder`, open for writing, which vanishes
-// if the program dies before naming it; -1 with errno, EOPNOTSUPP where the
-// system (or the folder: EISDIR, EINVAL) has no such files.
-int openUnnamedFile(const std::string& folder);
-// Gives an unnamed file the name `path` (which must not exist); 0 or errno.
-int nameUnnamedFile(int fd, const std::string& path);
-
-// Starts the disk on bytes [from, from + size) of `fd` and returns without
-// waiting; only a hint, nothing where the system has no such call.
-void startWriteBack(int fd, unsigned long long from, std::size_t size);
-
-// Waits until what was written to `fd` is on the disk, leaving out what a
-// later read does not need (time stamps) where the system can: 0, or -1
-// with errno.
-int syncData(int fd);
-
-// Tells the system that `fd` will be read in order from `from` to its end;
-// only a hint, nothing where the system has no such call.
-void adviseSequentialRead(int fd, unsigned long long from);
-
-// A descriptor that holds on to the file at `path` (a link is not followed),
-// never read from, so that the file is not freed while it is open; -1
-// when it cannot be had.
-int holdFile(const std::string& path);
 
 }  // namespace platform

@@ -10,7 +10,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/system_calls.h"
+#include "storage/file_calls.h"
 #include "storage/output/commit_guards.h"
 #include "storage/output/leftovers.h"
 
@@ -65,7 +65,7 @@ bool AtomicFile::open(bool tidyFolder)
     // An unnamed file vanishes by itself if the program dies mid-write; it is
     // given a name only at commit.
     if (unnamedTemporariesAllowed()) {
-        fd_ = platform::openUnnamedFile(folder);
+        fd_ = storage::openUnnamedFile(folder);
         const int err = errno;
         if (fd_ >= 0)
             unnamed_ = true;
@@ -109,7 +109,7 @@ bool AtomicFile::write(const char* data, std::size_t size)
         // Start the disk on what is written so far, so that the final flush
         // has little left to wait for. Only a hint: the flush checks all.
         if (durable_ && !toStandardOutput() && !hintsByHand_)
-            platform::startWriteBack(fd_, written_, std::size_t(n));
+            storage::startWriteBack(fd_, written_, std::size_t(n));
         written_ += std::size_t(n);
         data += n;
         size -= std::size_t(n);
@@ -120,14 +120,14 @@ bool AtomicFile::write(const char* data, std::size_t size)
 void AtomicFile::startWriteBack(unsigned long long from, std::size_t size) const
 {
     if (fd_ >= 0 && !toStandardOutput())
-        platform::startWriteBack(fd_, from, size);
+        storage::startWriteBack(fd_, from, size);
 }
 
 bool AtomicFile::nameTemporary()
 {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string name = hiddenName(target_.folder, Kind::Temporary);
-        const int err = platform::nameUnnamedFile(fd_, name);
+        const int err = storage::nameUnnamedFile(fd_, name);
         if (err == 0) {
             tempName_ = std::move(name);
             return true;
@@ -142,7 +142,7 @@ bool AtomicFile::flush()
 {
     if (flushed_)
         return true;
-    if (durable_ && platform::syncData(fd_) != 0)
+    if (durable_ && storage::syncData(fd_) != 0)
         return fail("the disk did not take the data", errno);
     if (::fstat(fd_, &sealedAs_) != 0)
         return fail("finishing the file failed", errno);
@@ -164,7 +164,7 @@ bool AtomicFile::commit()
     // Where nothing stands, the unnamed file takes the name itself: there
     // is no moment in which a kill could leave a hidden one.
     if (unnamed_ && !target_.exists) {
-        const int err = platform::nameUnnamedFile(fd_, target_.path);
+        const int err = storage::nameUnnamedFile(fd_, target_.path);
         if (err == 0) {
             ::close(fd_);
             fd_ = -1;
@@ -208,7 +208,7 @@ bool AtomicFile::place()
     // Held across the rename, so that the old file's pages are given back
     // when this is closed, off the caller's thread: freeing hundreds of MiB
     // would otherwise hold up the window for as long as writing them took.
-    const int previous = platform::holdFile(path);
+    const int previous = storage::holdFile(path);
     if (::rename(tempName_.c_str(), path.c_str()) != 0) {
         const int err = errno;
         if (previous >= 0)

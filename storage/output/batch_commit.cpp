@@ -8,7 +8,7 @@
 #include <cstring>
 #include <set>
 
-#include "platform/system_calls.h"
+#include "storage/file_calls.h"
 #include "storage/output/commit_guards.h"
 #include "storage/output/leftovers.h"
 
@@ -31,7 +31,7 @@ int writeJournal(const std::string& journal, const std::string& text, bool durab
     (void)::flock(fd, LOCK_EX | LOCK_NB);
     errno = 0;
     // A short write counts as a failure: the journal is small.
-    if (::write(fd, text.data(), text.size()) != ssize_t(text.size()) || (durable && platform::syncData(fd) != 0))
+    if (::write(fd, text.data(), text.size()) != ssize_t(text.size()) || (durable && storage::syncData(fd) != 0))
         return errno == 0 ? EIO : errno;
     return 0;
 }
@@ -150,7 +150,7 @@ void BatchCommit::placeNewFiles()
 bool BatchCommit::neutralise(const std::pair<std::string, int>& journal) const
 {
     return ::unlink(journal.first.c_str()) == 0
-        || (::ftruncate(journal.second, 0) == 0 && (!durable_ || platform::syncData(journal.second) == 0));
+        || (::ftruncate(journal.second, 0) == 0 && (!durable_ || storage::syncData(journal.second) == 0));
 }
 
 // The journals go, the first first: the commit stands all the same when one

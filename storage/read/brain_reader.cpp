@@ -13,7 +13,7 @@
 #include <new>
 
 #include "storage/read/brain_reader.h"
-#include "platform/system_calls.h"
+#include "storage/file_calls.h"
 #include "storage/input_file.h"
 #include "storage/format/brain_format.h"
 #include "storage/read/cell_loader.h"
@@ -211,7 +211,7 @@ FileResult readOpened(int fd, const struct stat& st, LoadedBrain& out, const std
     if (start < 0 || start > st.st_size)
         start = 0;
     if (regular)
-        platform::adviseSequentialRead(fd, (unsigned long long)start);
+        storage::adviseSequentialRead(fd, (unsigned long long)start);
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kReadChunk]);
     if (!buffer)
         return refuse(name, "there is not enough memory to read it", ENOMEM);

@@ -13,7 +13,7 @@
 #include "storage/output/atomic_file.h"
 #include "storage/output/leftovers.h"
 
-#include "platform/system_calls.h"
+#include "storage/file_calls.h"
 #include "tests/storage/brain_file_test_util.h"
 
 namespace storage::test {
@@ -84,7 +84,7 @@ TEST_F(BrainFileSave, SaveKilledMidWriteLeavesTheOldFile)
     EXPECT_EQ(slurp(target), oldBytes);
     // Where the folder cannot hold unnamed files, a killed save leaves a
     // hidden named one behind, never taken for a brain.
-    if (const int unnamed = platform::openUnnamedFile(dir.path); unnamed >= 0 && ::close(unnamed) == 0)
+    if (const int unnamed = storage::openUnnamedFile(dir.path); unnamed >= 0 && ::close(unnamed) == 0)
         expectUntouched();
 }
 
