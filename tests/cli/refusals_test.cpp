@@ -88,26 +88,6 @@ TEST(CliRefusals, ExitStatusOneLineAndNothingWritten)
     }
 }
 
-TEST(CliRefusals, UnwritableFolderLeavesNothingBehind)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into any folder";
-    Scratch dir;
-    prepare(dir);
-    fs::create_directory(dir.file("locked"));
-    fs::permissions(dir.file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"generate", "a.brain", "-n", "1", "-o", "locked/b.brain"},
-             {"render", "a.brain", "--layer", "2", "-o", "locked/p.png"},
-             {"render", "a.brain", "--layer", "all", "-o", "locked/p%d.png"},
-             {"new", "--size", "4", "-o", "locked/b.brain"}}) {
-        const Outcome r = dir.run(args);
-        EXPECT_EQ(1, r.status) << args[0] << ": " << r.err;
-        EXPECT_TRUE(fs::is_empty(dir.file("locked"))) << args[0];
-    }
-    fs::permissions(dir.file("locked"), fs::perms::owner_all);
-}
-
 TEST(CliRefusals, AFailedPictureTakesEveryOtherPictureWithIt)
 {
     // Layers 1..4 have a folder, layer 5 has none: its picture cannot be
