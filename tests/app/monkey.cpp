@@ -25,6 +25,7 @@
 #include "tests/app/monkey_input.h"
 
 #include "tests/app/x11_program.h"
+#include "tests/scratch_dir.h"
 
 namespace {
 
@@ -182,8 +183,8 @@ int main(int argc, char** argv)
         return 77;
     }
     // Saved brains land in a folder of their own, removed at the end.
-    std::string folder = (fs::temp_directory_path() / "monkey-XXXXXX").string();
-    if (!::mkdtemp(folder.data()) || ::chdir(folder.c_str()) != 0)
+    const scratch::ScratchDir folder;
+    if (::chdir(folder.path.c_str()) != 0)
         return 2;
     WatchedProgram watched(dpy, input, program.c_str(), seed);
     bool ok = watched.start();
@@ -198,7 +199,5 @@ int main(int argc, char** argv)
     const auto saved = std::distance(fs::directory_iterator("."), {});
     std::printf("monkey: %ld events, seed %u, %d restarts after Quit, largest size of brain %lu, %ld files saved: %s\n",
                 done, seed, watched.restarts(), input.largestSize(), long(saved), ok ? "ok" : "FAILED");
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
     return ok ? 0 : 1;
 }

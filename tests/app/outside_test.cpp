@@ -115,8 +115,7 @@ private slots:
     {
         // Arguments; DISPLAY; exit status; the stream that must hold the texts; the texts.
         const std::tuple<QStringList, QString, int, QProcess::ProcessChannel, QStringList> rows[] = {
-            {{"--help"}, "", 0, QProcess::StandardOutput, {"Usage: cerebrix [options] [file]"}},
-            {{"-h"}, "", 0, QProcess::StandardOutput, {"A brain file (.brain) to open."}},
+            {{"-h"}, "", 0, QProcess::StandardOutput, {"Usage: cerebrix [options] [file]", "A brain file (.brain) to open."}},
             {{"--version"}, "", 0, QProcess::StandardOutput, {"cerebrix " CEREBRIX_VERSION "\n", "Licence: MIT"}},
             {{"-V"}, "", 0, QProcess::StandardOutput, {"cerebrix " CEREBRIX_VERSION "\n"}},
             {{"--help-all"}, "", 0, QProcess::StandardOutput,

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "brain/cell_grid.h"
+#include "tests/scratch_dir.h"
 
 namespace {
 
@@ -125,7 +126,6 @@ TEST(CellGrid, PagesArriveWhenAsked)
 // beyond page cache. The files are staged in a scratch folder.
 TEST(CellGrid, MemoryHeadroomTakesTheTightestLimit)
 {
-    namespace fs = std::filesystem;
     const std::string mounts = "30 1 0:26 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n";
     const std::string stat = "anon 1\nactive_file 1000\ninactive_file 500\n";
     const struct {
@@ -151,18 +151,14 @@ TEST(CellGrid, MemoryHeadroomTakesTheTightestLimit)
          "", {{"sys/fs/cgroup/app/memory.max", "777\n"}, {"sys/fs/cgroup/app/memory.current", "0\n"}}, 777},
     };
     for (const auto& c : cases) {
-        const fs::path root = fs::temp_directory_path() / ("headroom-" + std::to_string(::getpid()));
-        fs::create_directories(root / "proc/self");
-        std::ofstream(root / "proc/self/cgroup") << c.cgroup;
-        std::ofstream(root / "proc/self/mountinfo") << c.mountinfo;
+        scratch::ScratchDir root;
+        root.put("proc/self/cgroup", c.cgroup);
+        root.put("proc/self/mountinfo", c.mountinfo);
         if (!c.mem.empty())
-            std::ofstream(root / "proc/meminfo") << c.mem;
-        for (const auto& [path, text] : c.files) {
-            fs::create_directories((root / path).parent_path());
-            std::ofstream(root / path) << text;
-        }
-        EXPECT_EQ(brain::memoryHeadroom(root.string()), c.want) << c.name;
-        fs::remove_all(root);
+            root.put("proc/meminfo", c.mem);
+        for (const auto& [path, text] : c.files)
+            root.put(path, text);
+        EXPECT_EQ(brain::memoryHeadroom(root.path), c.want) << c.name;
     }
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/image_file.h"
+#include "tests/scratch_dir.h"
 
 namespace platform {
 namespace {
@@ -67,9 +68,8 @@ int channelGap(Colour a, Colour b)
 
 TEST(ImageCorner, TheExifOrientationTurnsThePictureFirst)
 {
-    char folder[] = "/tmp/image-corner-XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(folder));
-    const std::string path = std::string(folder) + "/p.jpg";
+    const scratch::ScratchDir folder;
+    const std::string path = folder.file("p.jpg");
     std::string jpeg;
     ASSERT_TRUE(encodeImage(stored(), kWidth, kHeight, 1, "jpg", jpeg, path).ok);
     // The pixels as decoded, unturned: JPEG's losses are the same for all.
@@ -110,7 +110,6 @@ TEST(ImageCorner, TheExifOrientationTurnsThePictureFirst)
     ::close(fd);
     EXPECT_EQ(kHeight, width);
     EXPECT_EQ(0, none.width());
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

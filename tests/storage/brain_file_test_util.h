@@ -2,7 +2,6 @@
 // Shared by the brain-file tests and the fuzzer: a scratch folder, brains and
 // brain texts made without the code under test, a comparison of brains, and a
 // reader fed in pieces the way a file arrives.
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -11,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -22,26 +20,13 @@
 #include "storage/read/field_scanner.h"
 #include "storage/write/brain_writer.h"
 #include "tests/brain/grid_cells.h"
+#include "tests/scratch_dir.h"
 
 namespace storage::test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder, removed with everything in it afterwards.
-struct ScratchDir {
-    std::string path = fs::temp_directory_path() / "brainfile-XXXXXX";
-    ScratchDir()
-    {
-        if (!::mkdtemp(path.data()))
-            throw std::runtime_error("cannot make a scratch folder");
-    }
-    ~ScratchDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
+using scratch::ScratchDir;
 
 // Works in `folder` until it goes out of scope, an assertion failed or not.
 struct InFolder {

@@ -77,12 +77,10 @@ TEST(StorageThreads, TheControlGroupCpuLimitIsTheLeastOnTheWayUp)
     };
     for (const auto& c : cases) {
         ScratchDir root;
-        fs::create_directories(root.path + "/proc/self");
-        fs::create_directories(root.path + "/sys/fs/cgroup/user/app");
-        std::ofstream(root.file("proc/self/cgroup")) << "0::/user/app\n";
-        std::ofstream(root.file("proc/self/mountinfo")) << "30 1 0:26 / /sys/fs/cgroup rw - cgroup2 none rw\n";
-        std::ofstream(root.file("sys/fs/cgroup/user/app/cpu.max")) << c.own;
-        std::ofstream(root.file("sys/fs/cgroup/user/cpu.max")) << c.above;
+        root.put("proc/self/cgroup", "0::/user/app\n");
+        root.put("proc/self/mountinfo", "30 1 0:26 / /sys/fs/cgroup rw - cgroup2 none rw\n");
+        root.put("sys/fs/cgroup/user/app/cpu.max", c.own);
+        root.put("sys/fs/cgroup/user/cpu.max", c.above);
         EXPECT_EQ(platform::controlGroupCpus(root.path), c.want) << c.name;
     }
 }

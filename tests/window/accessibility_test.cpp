@@ -23,20 +23,15 @@ private slots:
     void controlsAndTheGrid()
     {
         LiveWindow w;
-        // Control; the name it is read out by ("" where any name will do).
+        // Control; the name it is read out by.
         const std::pair<QString, QString> rows[] = {
             {"Label1", "Save brain as:"}, {"Text1", "Save brain as:"},
             {"Text2", "Name of brain to load:"}, {"Text3", "Amount of red (0-255):"},
             {"Text4", "Amount of green (0-255):"}, {"Text5", "Amount of blue (0-255)"},
-            {"Command1", "Done"}, {"Command7", "Set to middle value"}, {"File1", ""},
-            {"File2", ""}, {"Label6", ""}, {"Picture1", ""},
+            {"Command1", "Done"}, {"Command7", "Set to middle value"},
         };
-        for (const auto& [control, name] : rows) {
-            QWidget* c = w.control(control);
-            QVERIFY2(c, qPrintable(control));
-            if (!name.isEmpty())
-                QVERIFY2(said(c, QAccessible::Name) == name, qPrintable(control + ": " + said(c, QAccessible::Name)));
-        }
+        for (const auto& [control, name] : rows)
+            QVERIFY2(said(w.control(control), QAccessible::Name) == name, qPrintable(control));
         // And every control there is, the grid too.
         QList<QWidget*> all = w.view()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         all << w.view();

@@ -55,19 +55,6 @@ TEST_F(BrainFileSave, RefusesAHeaderThatDoesNotFitTheCells)
     expectUntouched();
 }
 
-// A read-only file is one of the writer's table's targets; a folder that may
-// not be written leaves no room for the new file beside the old one.
-TEST_F(BrainFileSave, ProtectedFolderIsLeftAlone)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes anywhere";
-    ASSERT_EQ(::chmod(dir.path.c_str(), 0555), 0);
-    const FileResult r = writeBrainFile(target, sized(4), *patternGrid(4));
-    ::chmod(dir.path.c_str(), 0755);
-    EXPECT_NE(r.error.find("Permission denied"), std::string::npos) << r.error;
-    expectUntouched();
-}
-
 TEST_F(BrainFileSave, SaveKilledMidWriteLeavesTheOldFile)
 {
     auto grid = patternGrid(200);  // about 110 MB of text
