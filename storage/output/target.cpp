@@ -99,8 +99,19 @@ std::string targetProblem(const std::string& name, Target& out)
         return because("the existing file may not be written", out.systemError);
     }
     // A hidden backup of ours is a name a commit (under way, or cut short
-    // and not yet undone) holds for a moment: no stranger's.
-    const unsigned long links = st.st_nlink - 1, ours = links > 0 ? ourBackupsOf(out.folder, st) : 0;
+    // and not yet undone) holds for a moment: no stranger's. Another commit
+    // may take or drop that name while the folder is read, so the count
+    // stands only when the file's names did not change meanwhile.
+    unsigned long links = 0, ours = 0;
+    for (int tries = 0; tries < 1000; ++tries) {
+        links = st.st_nlink - 1;
+        ours = links > 0 ? ourBackupsOf(out.folder, st) : 0;
+        struct stat again {};
+        if (links <= ours || ::stat(out.path.c_str(), &again) != 0
+            || (again.st_dev == st.st_dev && again.st_ino == st.st_ino && again.st_nlink == st.st_nlink))
+            break;
+        st = again;
+    }
     if (links > ours)
         return "the existing file has " + std::to_string(links - ours)
             + " other name(s) (hard links), which would keep the old contents; write under another name";
