@@ -1,8 +1,8 @@
 #pragma once
-// The two widgets of the window: the top-level frame, and the client area
-// that shows the retained surface and passes mouse and keys to the program.
+// The client area of the window: it shows the retained surface and passes
+// mouse and keys to the program (the frame around it is qt_main_window.h).
 #include <QImage>
-#include <QMainWindow>
+#include <QWidget>
 #include <QRgb>
 #include <QSet>
 #include <QString>
@@ -23,23 +23,6 @@ inline QString q(const std::string& s)
 {
     return QString::fromStdString(s);
 }
-
-class MainWindow : public QMainWindow {
-public:
-    MainWindow();
-    EventSink* sink = nullptr;
-
-protected:
-    bool event(QEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    // One local file at a time, and only when the program takes it.
-    void dragEnterEvent(QDragEnterEvent* e) override;
-    void dragMoveEvent(QDragMoveEvent* e) override;
-    void dropEvent(QDropEvent* e) override;
-
-private:
-    bool announcedActive_ = false;
-};
 
 class SurfaceView : public QWidget {
 public:

@@ -25,6 +25,7 @@
 #include "qt_file_list.h"
 #include "qt_fitted.h"
 #include "qt_menu_focus.h"
+#include "qt_main_window.h"
 #include "qt_views.h"
 
 // The icon pictures live in a resource of this static library: named here
