@@ -6,40 +6,7 @@
 // Ratios from the medians of one run:
 //   generation_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 //       --benchmark_format=json | bench/engine/ratios.py
-//
-// How the engine shares a generation out, and why (2-core machine):
-// - The three channels never mix, and a row reads only two rows of the layer
-//   below, not the whole layer. So each thread takes a stretch of the three
-//   channels laid end to end (two threads: red and the top of green; the
-//   rest of green and blue), in bands of 8 rows. Where a stretch starts
-//   inside a channel, its thread waits only for the rows above, which their
-//   thread does first; the caller's stretch waits for nothing. The old split
-//   met at a barrier after every layer, 409 times a generation, where a
-//   waiter spun while the thread it waited for was off its core: 98 x slower
-//   than one thread beside two busy loops. Cutting only the rows into parts
-//   tied a helper to the caller's pace layer by layer and left the caller a
-//   sixth of the work alone at the end.
-// - Waits spin about 40 us, enough for a running thread to finish a band,
-//   then sleep in the kernel, so a waiter gives its core back.
-// - Once its own stretch is done, the caller takes over what is left of the
-//   others whole. Taking bands in turns with a helper, the first version of
-//   this, stopped the caller at every band a descheduled helper held: three
-//   times slower than one thread on a loaded machine. Now it waits at most
-//   once per stretch, for the band a helper is in the middle of.
-// - Helpers are not joined; the caller waits for the apex bands, which read
-//   every other band. A helper that reached no core in time costs nothing.
-// - The grid keeps the pyramid packed, each layer's square one run of memory
-//   right after the layer below, which a band has just read or written: a
-//   generation is one pass in order over the pyramid, as BM_InPlacePyramid,
-//   and needs no prefetching of its own. In the N x N x N cube the grid once
-//   was, rows of N - z bytes at a stride of N, the same pass took twice as
-//   long (BM_InPlaceCube), and the engine with it.
-// - That one wait for a descheduled helper is still a time slice, longer
-//   than a whole generation at N <= 200: BM_EngineThreadsBusy, one thread per
-//   core whatever the load, loses to one thread. So the automatic count takes
-//   a helper only for a core that no other runnable thread of the system
-//   wants at the moment of the call (the run-queue count in /proc/loadavg;
-//   BM_ThreadCountChoice is its cost), and none below N = 160.
+// How the engine shares a generation out, and why: bench/README.md.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>

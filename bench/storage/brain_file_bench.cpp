@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "bench/storage/iostream_brain_file.h"
+#include "bench/storage/process_meters.h"
 #include "platform/cpu_features.h"
 #include "storage/read/brain_reader.h"
 #include "storage/write/brain_writer.h"
@@ -75,41 +76,6 @@ Fixture& fixture()
     return f;
 }
 
-long statusKiB(const char* key)
-{
-    std::ifstream in("/proc/self/status");
-    std::string word;
-    while (in >> word)
-        if (word == key) {
-            long kib = 0;
-            in >> kib;
-            return kib;
-        }
-    return 0;
-}
-
-// Processor time of the whole process, every thread, in ms.
-double processCpuMs()
-{
-    timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-// Peak resident memory since the call, beyond what was resident at it.
-struct PeakMeter {
-    long before;
-    PeakMeter()
-    {
-        std::ofstream("/proc/self/clear_refs") << "5";
-        before = statusKiB("VmRSS:");
-    }
-    double extraMiB(std::size_t newBrainBytes = 0) const
-    {
-        return double(statusKiB("VmHWM:") - before) / 1024.0 - double(newBrainBytes) / double(1 << 20);
-    }
-};
-
 bool sameCells(const storage::LoadedBrain& loaded)
 {
     const brain::CellGrid& want = *fixture().grid;
@@ -154,22 +120,6 @@ void save(benchmark::State& state, bool sync)
 
 void Save(benchmark::State& state) { save(state, false); }
 void SaveSynced(benchmark::State& state) { save(state, true); }
-
-// Huge pages off for this process, as the system setting "never" would
-// have them, while it lives.
-struct SmallPagesOnly {
-    int before = ::prctl(PR_GET_THP_DISABLE, 0, 0, 0, 0);
-    SmallPagesOnly() { ::prctl(PR_SET_THP_DISABLE, 1, 0, 0, 0); }
-    ~SmallPagesOnly() { ::prctl(PR_SET_THP_DISABLE, before > 0 ? 1 : 0, 0, 0, 0); }
-};
-
-std::string hugePageSetting()
-{
-    std::ifstream in("/sys/kernel/mm/transparent_hugepage/enabled");
-    std::string line;
-    std::getline(in, line);
-    return line.empty() ? "unknown" : line;
-}
 
 void load(benchmark::State& state)
 {
