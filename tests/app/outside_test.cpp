@@ -1,11 +1,10 @@
-// The program as the desktop meets it: its command line, brains opened from
-// outside the panels (a file argument, a drop) and its look on a scaled screen.
+// The program as the desktop meets it: its command line, and brains opened
+// from outside the panels (a file argument, a drop).
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QToolButton>
 #include <QUrl>
 #include <fstream>
 #include <optional>
@@ -45,12 +44,6 @@ QProcessEnvironment cleanEnvironment()
         if (qEnvironmentVariableIsSet(keep))
             clean.insert(keep, qEnvironmentVariable(keep));
     return clean;
-}
-
-// A colour number as the screen's 0xRRGGBB.
-unsigned rgbOf(platform::Colour c)
-{
-    return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
 }
 
 // The program started as `cerebrix FILE` would be.
@@ -289,44 +282,6 @@ private slots:
         LiveWindow w;
         QCOMPARE(QGuiApplication::desktopFileName() + ".desktop", QFileInfo(CEREBRIX_DESKTOP_ENTRY).fileName());
         QVERIFY(QFileInfo(CEREBRIX_DESKTOP_ENTRY).isFile());
-    }
-
-    // Whatever the scale, each of the window's pixels is an exact k x k block,
-    // and the menu bar needs no overflow button. Run at QT_SCALE_FACTOR=2 too.
-    void scaledGrab()
-    {
-        LiveWindow w;
-        auto& s = w.surface();
-        for (int y = 160; y < 200; ++y)
-            for (int x = 0; x < 574; ++x)
-                if ((x + y) % 3 == 0)
-                    s.setPoint(x, y, platform::rgb(x % 256, y % 256, (x * y) % 256));
-        w.settle();
-        const int k = qRound(w.view()->devicePixelRatioF());
-        QCOMPARE(k, qRound(qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble()));
-        const QImage shot = w.view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(shot.size(), QSize(574 * k, 412 * k));
-        for (int y = 0; y < 412; ++y)
-            for (int x = 0; x < 574; ++x)
-                for (int dy = 0; dy < k; ++dy)
-                    for (int dx = 0; dx < k; ++dx)
-                        if ((shot.pixel(x * k + dx, y * k + dy) & 0xFFFFFF) != rgbOf(s.point(x, y)))
-                            QFAIL(qPrintable(QString("pixel %1,%2 is not a uniform block").arg(x).arg(y)));
-        // The swatch's outline at x = 10 is k screen pixels wide.
-        const auto screenPixel = [&](int x) { return shot.pixel(x, 206 * k) & 0xFFFFFF; };
-        QCOMPARE(screenPixel(10 * k - 1), 0xFFFFFFu);
-        QCOMPARE(screenPixel(10 * k), 0x000080u);
-        QCOMPARE(screenPixel(10 * k + k - 1), 0x000080u);
-        QCOMPARE(screenPixel(10 * k + k), 0x808080u);
-        // A press anywhere in a pixel's block lands on that pixel.
-        const QPointF inBlock = QPointF(w.cell(5, 7)) + QPointF(k - 1, k - 1) / k;
-        QMouseEvent press(QEvent::MouseButtonPress, inBlock, w.view()->mapToGlobal(inBlock), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w.view(), &press);
-        QVERIFY(w.d().strokePoint().has_value());
-        QCOMPARE(QPoint(w.d().strokePoint()->x, w.d().strokePoint()->y), w.cell(5, 7));
-        auto* more = w.mainWindow()->menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
-        QVERIFY(!more || !more->isVisible());
     }
 };
 
