@@ -46,21 +46,6 @@ QProcessEnvironment cleanEnvironment()
     return clean;
 }
 
-// The program started as `cerebrix FILE` would be.
-struct Started {
-    app::Program program{toolkit()};
-    explicit Started(const std::string& file)
-    {
-        if (!file.empty())
-            program.openAfterStartUp(file);
-        program.host().show();
-        program.drawing().activated();
-        program.host().waitForEvents(0);
-    }
-    platform::Host& host() { return program.host(); }
-    platform::Colour at(int x, int y) { return program.drawing().surface().point(x, y); }
-};
-
 // Drags files (relative to the working folder) over the window and drops
 // them; true when the window took the drag.
 bool drop(LiveWindow& w, const QList<QUrl>& urls)
@@ -161,15 +146,15 @@ private slots:
             char* argv[] = {const_cast<char*>("cerebrix"), const_cast<char*>(name.c_str()), nullptr};
             const platform::CommandLine line = platform::readCommandLine(2, argv);
             QCOMPARE(line.file, name);
-            Started w(line.file);
-            QVERIFY2(w.program.drawing().brain().side() == 20, name.c_str());
+            LiveWindow w(name.c_str(), line.file);
+            QVERIFY2(w.d().brain().side() == 20, name.c_str());
             LiveWindow dropped;
             const QByteArray url = "file://" + QByteArray(QDir::currentPath().toUtf8() + "/" + name.c_str()).toPercentEncoding("/");
             QVERIFY2(drop(dropped, {QUrl::fromEncoded(url)}), url.constData());
             QVERIFY2(dropped.d().brain().side() == 20, url.constData());
         }
         QVERIFY(QDir::setCurrent(home));
-        Started w("gone\xe9.brain");
+        LiveWindow w({}, "gone\xe9.brain");
         const QString message = QString::fromStdString(w.host().text("FileMessage"));
         QVERIFY2(message.contains(u"gone\uFFFD.brain"), qPrintable(message));
     }
@@ -229,13 +214,13 @@ private slots:
         };
         for (const auto& [file, caption, firstCell, folder, message] : rows) {
             QVERIFY(QDir::setCurrent(home));
-            Started w(file.toStdString());
+            LiveWindow w(file, file.toStdString());
             const QString row = "row " + file;
             QVERIFY2(QString::fromStdString(w.host().caption()) == caption, qPrintable(row));
-            const auto& d = w.program.drawing();
+            const auto& d = w.d();
             const brain::Origin o = d.view().origin();
-            QVERIFY2(w.at(o.x, o.y) == firstCell, qPrintable(row));
-            QVERIFY2(w.at(o.x + 5, o.y + 7) == (firstCell ? platform::rgb(5, 7, 200) : 0), qPrintable(row));
+            QVERIFY2(w.surface().point(o.x, o.y) == firstCell, qPrintable(row));
+            QVERIFY2(w.surface().point(o.x + 5, o.y + 7) == (firstCell ? platform::rgb(5, 7, 200) : 0), qPrintable(row));
             QCOMPARE(QDir::currentPath(), QDir::cleanPath(QDir(home).absoluteFilePath(folder)));
             QCOMPARE(w.host().text("FileMessage").empty(), !message);
             QVERIFY2(d.started() && d.brain().reallocationPending() == (message || file.isEmpty()), qPrintable(row));

@@ -25,8 +25,11 @@ struct LiveWindow {
     std::unique_ptr<app::Program> program = std::make_unique<app::Program>(toolkit());
     QString row;  // a table row's name, told when a check fails while the window lives
 
-    explicit LiveWindow(const QString& rowName = {}) : row(rowName)
+    // `file`: opened once started up, as `cerebrix FILE` opens it.
+    explicit LiveWindow(const QString& rowName = {}, const std::string& file = {}) : row(rowName)
     {
+        if (!file.empty())
+            program->openAfterStartUp(file);
         host().show();
         d().activated();
         settle();
