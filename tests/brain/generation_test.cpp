@@ -59,17 +59,22 @@ struct OracleCase {
     int vectorBytes = 0;  // the row kernel's width, forced; 0: the CPU's widest
 };
 
-std::string caseName(const testing::TestParamInfo<OracleCase>& info)
+std::string nameOf(const OracleCase& c)
 {
-    std::string name = std::to_string(info.param.n);
+    std::string name = std::to_string(c.n);
     name.insert(0, 1, 'N');  // not "N" + ...: GCC 12 warns falsely about that
-    name.append(info.param.upper ? "_loaded" : "_fresh");
-    if (info.param.threads)
-        name.append("_T").append(std::to_string(info.param.threads));
-    if (info.param.vectorBytes)
-        name.append("_V").append(std::to_string(info.param.vectorBytes));
+    name.append(c.upper ? "_loaded" : "_fresh");
+    if (c.threads)
+        name.append("_T").append(std::to_string(c.threads));
+    if (c.vectorBytes)
+        name.append("_V").append(std::to_string(c.vectorBytes));
     return name;
 }
+
+std::string caseName(const testing::TestParamInfo<OracleCase>& info) { return nameOf(info.param); }
+
+// How googletest shows a case in test lists (and so in ctest's names).
+void PrintTo(const OracleCase& c, std::ostream* out) { *out << nameOf(c); }
 
 class EngineMatchesOracle : public testing::TestWithParam<OracleCase> {};
 
